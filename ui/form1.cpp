@@ -1,0 +1,1 @@
+// Main window behaviour; filled in with the user interface.
