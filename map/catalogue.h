@@ -1,0 +1,54 @@
+// The map catalogue: every map under the chosen directory, and the Starcraft and Brood War maps.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "map/directory_lister.h"
+#include "map/map_collection.h"
+
+namespace qrvl {
+
+// The kind of map a file name names: only the last four characters count, case-sensitive.
+enum class MapKind { None, Starcraft, BroodWar };
+MapKind mapKindOf(std::wstring_view fileName);
+
+class Catalogue {
+  public:
+    explicit Catalogue(std::shared_ptr<DirectoryLister> lister = systemDirectoryLister());
+
+    MapCollection& allMaps() { return allMaps_; }
+    MapCollection& scmMaps() { return scmMaps_; }
+    MapCollection& scxMaps() { return scxMaps_; }
+
+    // Called once before each sub-directory is entered; the window runs its pending events in
+    // it, which may start updates or a new rebuild.
+    void setYield(std::function<void()> yield) { yield_ = std::move(yield); }
+
+    // Empties the three collections and scans the directory named by the text, used unchanged.
+    // A rebuild started from inside the yield replaces the collections, and the scan it
+    // interrupted stops at its next step without adding anything more.
+    void rebuildCatalogue(const std::wstring& directoryText);
+
+  private:
+    struct ScanRun {
+        std::uint64_t generation;
+        std::unordered_set<std::string> entered;
+    };
+
+    void scanMaps(const std::wstring& directory, ScanRun& run);
+    bool current(const ScanRun& run) const { return run.generation == generation_; }
+
+    std::shared_ptr<DirectoryLister> lister_;
+    std::function<void()> yield_;
+    std::uint64_t generation_ = 0;
+    MapCollection allMaps_;
+    MapCollection scmMaps_;
+    MapCollection scxMaps_;
+};
+
+}  // namespace qrvl

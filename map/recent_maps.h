@@ -1,0 +1,52 @@
+// The recent-maps update: a random map of the catalogue put at the head of the game's list.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "map/catalogue.h"
+#include "map/map_collection.h"
+#include "map/random_source.h"
+#include "registry/registry_api.h"
+#include "registry/registry_routines.h"
+
+namespace qrvl {
+
+// Where the game keeps its list of recently used maps, most recent first.
+inline constexpr wchar_t kGameKeyPath[] = L"software\\Blizzard Entertainment\\Starcraft";
+inline constexpr wchar_t kRecentMapsValue[] = L"Recent Maps";
+// The game shows five recent maps: the pick and four older entries.
+inline constexpr std::size_t kOlderEntriesKept = 4;
+
+// The multi-string text an update writes: the pick, then the first four old pieces, each followed
+// by a NUL, and one more NUL that closes the list.
+std::wstring recentMapsText(const std::wstring& pick, const std::vector<std::wstring>& oldPieces);
+
+// The old value's text split at every NUL, at most `limit` pieces; an empty text gives none.
+std::vector<std::wstring> splitPieces(const std::wstring& text, std::size_t limit);
+
+// Owns the registry object that every update uses. Updates never raise: a registry member that
+// fails with qrvl::Error is passed over, and nothing is shown or recorded.
+class RecentMapsUpdate {
+  public:
+    explicit RecentMapsUpdate(
+        std::shared_ptr<reg::RegistryApi> api = reg::systemRegistryApi(),
+        std::shared_ptr<RandomSource> random = std::make_shared<ClockSeededRandom>());
+
+    // Draws from allMaps when both boxes are ticked, scmMaps or scxMaps when one is, and does
+    // nothing when neither is.
+    void chooseList(bool scmTicked, bool scxTicked, Catalogue& catalogue);
+
+    // One update from `col`: reads the old list, re-seeds, and unless `col` is empty writes the
+    // pick followed by at most four old entries, as REG_MULTI_SZ.
+    void modifyReg(const MapCollection& col);
+
+    RegistryRoutines& registry() { return registry_; }
+
+  private:
+    RegistryRoutines registry_;
+    std::shared_ptr<RandomSource> random_;
+};
+
+}  // namespace qrvl
