@@ -1,0 +1,127 @@
+// The main window's behaviour: start-up, settings, browsing, updates, the tray and the exits.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "map/directory_lister.h"
+#include "map/random_source.h"
+#include "registry/registry_api.h"
+#include "settings/profile_api.h"
+#include "ui/controls.h"
+#include "ui/shell_api.h"
+#include "ui/tray.h"
+
+namespace qrvl {
+
+// What the behaviour asks of the real window. ui/win32 implements it on the HWND; tests fake it.
+class Form1Host : public TrayWindow {
+  public:
+    static constexpr std::int32_t kNormal = 0;
+    static constexpr std::int32_t kMinimized = 1;
+    static constexpr std::int32_t kMaximized = 2;
+
+    // The directory that holds the executable, as the platform gives it (no "\" added).
+    virtual std::wstring AppPath() = 0;
+    // True when an ordinary file exists at the path; hidden and system files count as missing.
+    virtual bool OrdinaryFileExists(const std::wstring& path) = 0;
+
+    virtual std::int32_t WindowState() = 0;
+    // Setting the state resizes the real window, whose resize reaches Form_Resize.
+    virtual void WindowState(std::int32_t state) = 0;
+    virtual void Visible(bool visible) = 0;
+    virtual void SetFocus() = 0;
+    virtual void SetForegroundWindow() = 0;
+    // Pops up the tray menu YESNO at the cursor with TrackPopupMenu's flags; returns when the
+    // menu closes (its "Exit" reaches leave2_Click).
+    virtual void PopupYESNO(std::uint32_t flags) = 0;
+    // Shows the About window modally, owned by this window; returns when it is unloaded.
+    virtual void ShowAbout() = 0;
+    // Ends the process at once. The real one never returns; a fake may.
+    virtual void End() = 0;
+    // Handles every pending window event, then returns (the catalogue scan's yield).
+    virtual void DoEvents() = 0;
+};
+
+// The platform seams of the objects the window owns; an empty one means the platform's own.
+struct Form1Seams {
+    std::shared_ptr<ProfileApi> profile;
+    std::shared_ptr<reg::RegistryApi> registry;
+    std::shared_ptr<DirectoryLister> directories;
+    std::shared_ptr<RandomSource> random;
+};
+
+inline constexpr wchar_t kForm1Caption[] = L"Quorvel picker";
+inline constexpr wchar_t kTrayTip[] = L"Quorvel picker";
+inline constexpr std::uint32_t kTimer1Interval = 2000;
+inline constexpr std::uint32_t kTpmRightAlign = 8;
+// Mouse messages the tray callback carries in the low word of lParam.
+inline constexpr std::uint32_t kWmLButtonUp = 0x0202;
+inline constexpr std::uint32_t kWmRButtonUp = 0x0205;
+
+// Text1 is read-only: the directory comes from the folder dialog and from config.ini only.
+// Typing would write config.ini and rebuild the catalogue on every keystroke, and a partial
+// path such as "C:\" would start a scan of a whole drive, nested inside the previous one.
+//
+// The window owns, from its construction to the end of the process, one CINI bound to
+// "<exe dir>\config.ini", section "QRVL"; the RegistryRoutines of the updates; the catalogue
+// with its three map collections. Everything runs on the one user-interface thread, and every
+// handler may nest inside another (setting a control raises its handler; the scan, the folder
+// dialog and the About window run the event loop).
+class Form1 {
+  public:
+    Form1(Form1Host& host, ShellApi& shell, Form1Seams seams = {});
+    ~Form1();
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // Events, as the window layer forwards them.
+    void Form_Load();         // before the window is first shown
+    void Form_Resize();       // after every size or state change, the first showing included
+    void Form_QueryUnload();  // a close request: ends the program
+    void Command1_Click();    // "...": browse for the maps directory
+    void Command2_Click();    // "E&xit"
+    void leave_Click();       // File > "E&xit"
+    void leave2_Click();      // the tray menu's "Exit"
+    void info_Click();        // "About"
+    void Text1_Change();
+    void scm_Click();
+    void scx_Click();
+    void Timer1_Timer();
+    // The tray callback message (kTrayCallbackMessage): 514 restores, 517 pops up "Exit".
+    void TrayCallback(std::intptr_t lParam);
+    // The registered "TaskbarCreated" message: the shell lost its icons and asks again.
+    void TaskbarCreated();
+
+    // True while minimised into the notification area.
+    bool InTray() const noexcept { return inTray_; }
+    const Tray& tray() const noexcept { return tray_; }
+
+    Label Label1{L"Maps directory where to pick the map:"};
+    CheckBox scm{L"Starcraft maps (*.scm)"};
+    CheckBox scx{L"Brood war maps (*.scx)"};
+    TextBox Text1;
+    Command Command1{L"..."};
+    Command Command2{L"E&xit"};
+    Timer Timer1{kTimer1Interval, true};
+    Command f{L"File"};
+    Command leave{L"E&xit"};
+    Command info{L"About"};
+    Command YESNO{L""};
+    Command leave2{L"Exit"};
+
+  private:
+    struct Owned;
+    void saveCheckBox(const wchar_t* key, const CheckBox& box);
+    void chooseList();
+    void exitProgram();
+
+    Form1Host& host_;
+    ShellApi& shell_;
+    Tray tray_;
+    std::unique_ptr<Owned> owned_;
+    bool inTray_ = false;
+};
+
+}  // namespace qrvl

@@ -1,0 +1,14 @@
+// The shell seam on Windows: shell32, ole32 and kernel32 called directly.
+#pragma once
+
+#include <memory>
+
+#include "ui/shell_api.h"
+
+namespace qrvl {
+
+// Texts in the system ANSI code page. Shared by everything that needs the shell; it holds no
+// state of its own.
+std::shared_ptr<ShellApi> win32ShellApi();
+
+}  // namespace qrvl
