@@ -1,1 +1,206 @@
-// Main window behaviour; filled in with the user interface.
+// The main window's behaviour: every decision behind its events, with the real window as host.
+#include "ui/form1.h"
+
+#include <utility>
+
+#include "common/error.h"
+#include "map/catalogue.h"
+#include "map/recent_maps.h"
+#include "settings/cini.h"
+#include "ui/folders.h"
+
+namespace qrvl {
+
+namespace {
+
+constexpr wchar_t kSection[] = L"QRVL";
+constexpr wchar_t kPathKey[] = L"path";
+constexpr wchar_t kScmKey[] = L"scm";
+constexpr wchar_t kScxKey[] = L"scx";
+constexpr wchar_t kYes[] = L"yes";
+constexpr wchar_t kNo[] = L"no";
+constexpr WindowHandle kNoOwner = 0;
+
+// One step of a sequence that goes on past failures: a member's numbered error is passed over.
+template <typename Step>
+void skipOnFailure(Step&& step) {
+    try {
+        std::forward<Step>(step)();
+    } catch (const Error&) {
+    }
+}
+
+std::wstring configFile(const std::wstring& appPath) {
+    // A drive root already ends in its separator.
+    const bool separated = !appPath.empty() && appPath.back() == L'\\';
+    return appPath + (separated ? L"config.ini" : L"\\config.ini");
+}
+
+template <typename T, typename Make>
+std::shared_ptr<T> orDefault(std::shared_ptr<T> given, Make make) {
+    return given ? std::move(given) : make();
+}
+
+}  // namespace
+
+struct Form1::Owned {
+    explicit Owned(Form1Seams seams)
+        : ini(orDefault(std::move(seams.profile), systemProfileApi)),
+          update(orDefault(std::move(seams.registry), reg::systemRegistryApi),
+                 orDefault(std::move(seams.random),
+                           [] { return std::make_shared<ClockSeededRandom>(); })),
+          catalogue(orDefault(std::move(seams.directories), systemDirectoryLister)) {}
+
+    CINI ini;
+    RecentMapsUpdate update;
+    Catalogue catalogue;
+};
+
+Form1::Form1(Form1Host& host, ShellApi& shell, Form1Seams seams)
+    : host_(host),
+      shell_(shell),
+      tray_(shell, host),
+      owned_(std::make_unique<Owned>(std::move(seams))) {
+    Text1.Change = [this] { Text1_Change(); };
+    scm.Click = [this] { scm_Click(); };
+    scx.Click = [this] { scx_Click(); };
+    Timer1.OnTimer = [this] { Timer1_Timer(); };
+    Command1.Click = [this] { Command1_Click(); };
+    Command2.Click = [this] { Command2_Click(); };
+    leave.Click = [this] { leave_Click(); };
+    leave2.Click = [this] { leave2_Click(); };
+    info.Click = [this] { info_Click(); };
+    owned_->catalogue.setYield([this] { host_.DoEvents(); });
+}
+
+Form1::~Form1() = default;
+
+void Form1::Form_Load() {
+    CINI& ini = owned_->ini;
+    skipOnFailure([&] { ini.path(configFile(host_.AppPath())); });
+    skipOnFailure([&] { ini.Section(kSection); });
+
+    bool firstRun = false;
+    skipOnFailure([&] { firstRun = !host_.OrdinaryFileExists(ini.path()); });
+    if (firstRun) {
+        skipOnFailure([&] { ini.Key(kScmKey); });
+        skipOnFailure([&] { ini.Value(kYes); });
+        skipOnFailure([&] { ini.Key(kScxKey); });
+        skipOnFailure([&] { ini.Value(kYes); });
+        skipOnFailure([&] { ini.Key(kPathKey); });
+        skipOnFailure([&] { Command1_Click(); });
+    }
+
+    skipOnFailure([&] { ini.Key(kPathKey); });
+    skipOnFailure([&] { Text1.Text(ini.Value()); });
+    // Ticking a box raises its click, which saves it back and runs an update at once.
+    skipOnFailure([&] { ini.Key(kScmKey); });
+    skipOnFailure([&] {
+        if (ini.Value() == kYes) {
+            scm.Value(CheckBox::kChecked);
+        }
+    });
+    skipOnFailure([&] { ini.Key(kScxKey); });
+    skipOnFailure([&] {
+        if (ini.Value() == kYes) {
+            scx.Value(CheckBox::kChecked);
+        }
+    });
+}
+
+void Form1::Form_Resize() {
+    if (host_.WindowState() == Form1Host::kMinimized) {
+        host_.Visible(false);
+        inTray_ = true;
+        tray_.AddTrayIcon(kTrayTip);
+    } else {
+        host_.Visible(true);
+        inTray_ = false;
+        tray_.RemoveTrayIcon();
+    }
+}
+
+void Form1::Form_QueryUnload() {
+    exitProgram();
+}
+void Form1::Command2_Click() {
+    exitProgram();
+}
+void Form1::leave_Click() {
+    exitProgram();
+}
+void Form1::leave2_Click() {
+    exitProgram();
+}
+
+void Form1::exitProgram() {
+    // Nothing else needs doing: every setting was saved when it changed.
+    tray_.RemoveTrayIcon();
+    host_.End();
+}
+
+void Form1::Command1_Click() {
+    const std::wstring chosen = BrowseForFolder(shell_, kNoOwner);
+    // A cancel still changes the text, so the catalogue of the same directory is rebuilt.
+    Text1.Text(chosen.empty() ? Text1.Text() + L" " : chosen + L"\\");
+}
+
+void Form1::info_Click() {
+    host_.ShowAbout();
+}
+
+void Form1::Text1_Change() {
+    // A copy: handlers run inside the scan may change the box while it walks.
+    const std::wstring text = Text1.Text();
+    CINI& ini = owned_->ini;
+    skipOnFailure([&] { ini.Key(kPathKey); });
+    skipOnFailure([&] { ini.Value(text); });
+    skipOnFailure([&] { owned_->catalogue.rebuildCatalogue(text); });
+}
+
+void Form1::scm_Click() {
+    saveCheckBox(kScmKey, scm);
+}
+void Form1::scx_Click() {
+    saveCheckBox(kScxKey, scx);
+}
+
+void Form1::saveCheckBox(const wchar_t* key, const CheckBox& box) {
+    CINI& ini = owned_->ini;
+    skipOnFailure([&] { ini.Key(key); });
+    skipOnFailure([&] { ini.Value(box.Value() == CheckBox::kUnchecked ? kNo : kYes); });
+    chooseList();
+}
+
+void Form1::Timer1_Timer() {
+    chooseList();
+}
+
+void Form1::chooseList() {
+    skipOnFailure([&] {
+        owned_->update.chooseList(scm.Value() != CheckBox::kUnchecked,
+                                  scx.Value() != CheckBox::kUnchecked, owned_->catalogue);
+    });
+}
+
+void Form1::TrayCallback(std::intptr_t lParam) {
+    const auto message = static_cast<std::uint32_t>(lParam) & 0xFFFFu;
+    if (message == kWmLButtonUp) {
+        // The resize that follows shows the window and removes the icon.
+        host_.WindowState(Form1Host::kNormal);
+        host_.Visible(true);
+        host_.SetFocus();
+    } else if (message == kWmRButtonUp) {
+        // Without this the menu stays open when the user clicks elsewhere.
+        host_.SetForegroundWindow();
+        host_.PopupYESNO(kTpmRightAlign);
+    }
+}
+
+void Form1::TaskbarCreated() {
+    if (inTray_) {
+        tray_.AddTrayIcon(kTrayTip);
+    }
+}
+
+}  // namespace qrvl
