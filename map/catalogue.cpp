@@ -1,0 +1,77 @@
+// The catalogue scan: a depth-first walk that appends every map to the three collections.
+#include "map/catalogue.h"
+
+namespace qrvl {
+
+MapKind mapKindOf(std::wstring_view fileName) {
+    const std::wstring_view tail =
+        fileName.size() < 4 ? fileName : fileName.substr(fileName.size() - 4);
+    if (tail == L".scx") {
+        return MapKind::BroodWar;
+    }
+    if (tail == L".scm") {
+        return MapKind::Starcraft;
+    }
+    return MapKind::None;
+}
+
+Catalogue::Catalogue(std::shared_ptr<DirectoryLister> lister) : lister_(std::move(lister)) {}
+
+void Catalogue::rebuildCatalogue(const std::wstring& directoryText) {
+    // A new generation tells every scan still suspended in a yield that its collections are gone.
+    ScanRun run{++generation_, {}};
+    scmMaps_ = MapCollection{};
+    scxMaps_ = MapCollection{};
+    allMaps_ = MapCollection{};
+    scanMaps(directoryText, run);
+}
+
+void Catalogue::scanMaps(const std::wstring& directory, ScanRun& run) {
+    const std::unique_ptr<Directory> folder = lister_->open(directory);
+    if (!folder) {
+        return;
+    }
+    // Links, junctions and mounts can lead back into the tree; each directory is walked once.
+    if (!run.entered.insert(folder->identity()).second) {
+        return;
+    }
+
+    if (const auto files = folder->files()) {
+        for (const DirectoryFile& file : *files) {
+            if (!file.path) {
+                continue;
+            }
+            switch (mapKindOf(file.name)) {
+                case MapKind::BroodWar:
+                    scxMaps_.Add(*file.path);
+                    allMaps_.Add(*file.path);
+                    break;
+                case MapKind::Starcraft:
+                    scmMaps_.Add(*file.path);
+                    allMaps_.Add(*file.path);
+                    break;
+                case MapKind::None:
+                    break;
+            }
+        }
+    }
+
+    const auto subDirectories = folder->subDirectories();
+    if (!subDirectories) {
+        return;
+    }
+    for (const std::wstring& subDirectory : *subDirectories) {
+        if (yield_) {
+            yield_();
+        }
+        if (!current(run)) {
+            return;
+        }
+        scanMaps(subDirectory, run);
+        if (!current(run)) {
+            return;
+        }
+    }
+}
+
+}  // namespace qrvl

@@ -1,0 +1,81 @@
+// The recent-maps update: picks a map and rewrites the game's "Recent Maps" list.
+#include "map/recent_maps.h"
+
+#include <algorithm>
+
+#include "common/error.h"
+#include "common/variant.h"
+
+namespace qrvl {
+
+std::vector<std::wstring> splitPieces(const std::wstring& text, std::size_t limit) {
+    std::vector<std::wstring> pieces;
+    if (text.empty()) {
+        return pieces;
+    }
+    std::size_t start = 0;
+    while (pieces.size() < limit) {
+        const std::size_t end = text.find(L'\0', start);
+        if (end == std::wstring::npos) {
+            pieces.push_back(text.substr(start));
+            break;
+        }
+        pieces.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return pieces;
+}
+
+std::wstring recentMapsText(const std::wstring& pick, const std::vector<std::wstring>& oldPieces) {
+    std::wstring text = pick;
+    text += L'\0';
+    const std::size_t kept = std::min(oldPieces.size(), kOlderEntriesKept);
+    for (std::size_t i = 0; i < kept; ++i) {
+        text += oldPieces[i];
+        text += L'\0';
+    }
+    text += L'\0';
+    return text;
+}
+
+RecentMapsUpdate::RecentMapsUpdate(std::shared_ptr<reg::RegistryApi> api,
+                                   std::shared_ptr<RandomSource> random)
+    : registry_(std::move(api)), random_(std::move(random)) {}
+
+void RecentMapsUpdate::chooseList(bool scmTicked, bool scxTicked, Catalogue& catalogue) {
+    if (scmTicked && scxTicked) {
+        modifyReg(catalogue.allMaps());
+    } else if (scmTicked) {
+        modifyReg(catalogue.scmMaps());
+    } else if (scxTicked) {
+        modifyReg(catalogue.scxMaps());
+    }
+}
+
+void RecentMapsUpdate::modifyReg(const MapCollection& col) {
+    registry_.hKey(reg::kCurrentUser);
+    registry_.KeyRoot(kGameKeyPath);
+
+    std::vector<std::wstring> oldPieces;
+    try {
+        oldPieces =
+            splitPieces(toText(registry_.GetRegistryValue(kRecentMapsValue)), kOlderEntriesKept);
+    } catch (const Error&) {
+        // An old value that cannot be read leaves the pick alone in the new list.
+    }
+
+    random_->reseed();
+    if (col.Count() < 1) {
+        return;
+    }
+    const std::wstring& pick = col.Item(pickPosition(random_->draw(), col.Count()));
+
+    try {
+        registry_.SetRegistryValue(kRecentMapsValue, recentMapsText(pick, oldPieces),
+                                   static_cast<std::int32_t>(reg::kTypeMultiSz));
+    } catch (const Error&) {
+        // A write that fails leaves the game's list as it was.
+    }
+}
+
+}  // namespace qrvl
