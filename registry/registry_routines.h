@@ -82,7 +82,7 @@ class RegistryRoutines {
     std::wstring decode(const std::uint8_t* bytes, std::size_t count) const;
     std::wstring createKeyAt(const std::wstring& name);
     Variant queryValue(reg::Handle key, const std::wstring& valueName, Variant result);
-    bool setValue(reg::Handle key, const std::wstring& valueName, const Variant& value,
+    bool setValue(const reg::Handle* key, const std::wstring& valueName, const Variant& value,
                   std::int32_t type);
     std::wstring expand(const std::wstring& text);
 
