@@ -80,6 +80,15 @@ class CINI {
     std::int32_t CLngDefault(const std::wstring& sString, std::int32_t lDefault = 0) const;
 
   private:
+    enum class ReadKind { Value, KeyNames, SectionNames };
+
+    // One profile read of the given kind, grown until nothing is cut; the fields it passes are
+    // stored back as the code page renders them.
+    std::wstring read(ReadKind kind);
+    // One profile write in Section of path: with Key unless keyless, with text unless null.
+    // LastReturnCode takes its result.
+    void write(bool withKey, const std::string* text);
+
     std::shared_ptr<ProfileApi> api_;
     std::wstring path_;
     std::wstring key_;
