@@ -1,0 +1,38 @@
+// Resource identifiers shared by qrvl.rc and the window code.
+#pragma once
+
+// The manifest must be resource 1 of type RT_MANIFEST for the loader to apply it.
+#define IDR_MANIFEST 1
+
+#define IDI_QRVL 101
+#define IDB_BANNER 102
+
+#define IDM_MAIN 200
+#define IDM_FILE_EXIT 201
+#define IDM_ABOUT 202
+#define IDM_TRAY 210
+#define IDM_TRAY_EXIT 211
+
+#define IDC_LABEL1 1001
+#define IDC_SCM 1002
+#define IDC_SCX 1003
+#define IDC_TEXT1 1004
+#define IDC_COMMAND1 1005
+#define IDC_COMMAND2 1006
+
+#define IDD_ABOUT 300
+#define IDC_ABOUT_FRAME1 1101
+#define IDC_ABOUT_LABEL1 1111
+#define IDC_ABOUT_LABEL2 1112
+#define IDC_ABOUT_LABEL3 1113
+#define IDC_ABOUT_LABEL4 1114
+#define IDC_ABOUT_LABEL6 1116
+#define IDC_ABOUT_LABEL7 1117
+#define IDC_ABOUT_LABEL8 1118
+#define IDC_ABOUT_LABEL9 1119
+#define IDC_ABOUT_LABEL10 1120
+#define IDC_ABOUT_LABEL11 1121
+#define IDC_ABOUT_LABEL12 1122
+#define IDC_ABOUT_LABEL13 1123
+#define IDC_ABOUT_OK 1102
+#define IDC_ABOUT_IMAGE1 1103
