@@ -35,6 +35,7 @@ class RecordingRegistry : public reg::RegistryApi {
     std::vector<std::string> deletedKeys;      // paths given to RegDeleteKeyA
     std::vector<std::uint32_t> enumNameSizes;  // cchValueName passed to each RegEnumValueA
     std::vector<std::uint32_t> expandCapacities;
+    std::vector<reg::Handle> closes;
     std::set<reg::Handle> openHandles;
 
     std::function<std::optional<std::int32_t>(const char* machine, reg::Handle* result)> onConnect;
@@ -60,6 +61,7 @@ class RecordingRegistry : public reg::RegistryApi {
         return rc;
     }
     std::int32_t RegCloseKey(reg::Handle key) override {
+        closes.push_back(key);
         openHandles.erase(key);
         return inner_->RegCloseKey(key);
     }
