@@ -1,0 +1,158 @@
+// CINI over kernel32's own profile calls: the settings file comes out as Windows writes it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "settings/cini.h"
+#include "settings/win32_profile_api.h"
+#include "tests/settings/fake_form_window.h"
+
+namespace qrvl {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string fileBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string kernel32Read(const char* section, const char* key, const fs::path& file) {
+    char buffer[1024] = {};
+    const DWORD n = ::GetPrivateProfileStringA(section, key, "<missing>", buffer, sizeof buffer,
+                                               file.string().c_str());
+    return std::string(buffer, n);
+}
+
+class CiniOverKernel32 : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() /
+                 ("qrvl-cini-e2e-" + std::to_string(::GetCurrentProcessId()));
+        fs::remove_all(folder);
+        ASSERT_TRUE(fs::create_directories(folder));
+        ini.path(folder.wstring() + L"\\config.ini");
+        ini.Section(L"QRVL");
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+
+    void set(const wchar_t* key, const std::wstring& value) {
+        ini.Key(key);
+        ini.Value(value);
+        EXPECT_TRUE(ini.Success()) << "writing " << fs::path(key).string();
+    }
+
+    fs::path folder;
+    CINI ini{std::make_shared<Win32ProfileApi>()};
+};
+
+TEST_F(CiniOverKernel32, ProgramSettingsFileMatchesWhatKernel32WritesItself) {
+    set(L"scm", L"yes");
+    set(L"scx", L"yes");
+    set(L"path", L"C:\\Games\\Starcraft\\Maps");
+    set(L"scx", L"no");
+
+    const fs::path reference = folder / "reference.ini";
+    const std::string ref = reference.string();
+    ::WritePrivateProfileStringA("QRVL", "scm", "yes", ref.c_str());
+    ::WritePrivateProfileStringA("QRVL", "scx", "yes", ref.c_str());
+    ::WritePrivateProfileStringA("QRVL", "path", "C:\\Games\\Starcraft\\Maps", ref.c_str());
+    ::WritePrivateProfileStringA("QRVL", "scx", "no", ref.c_str());
+
+    const fs::path config = folder / "config.ini";
+    ASSERT_FALSE(fileBytes(config).empty());
+    EXPECT_EQ(fileBytes(config), fileBytes(reference));
+
+    EXPECT_EQ(kernel32Read("QRVL", "path", config), "C:\\Games\\Starcraft\\Maps");
+    EXPECT_EQ(kernel32Read("QRVL", "scm", config), "yes");
+    EXPECT_EQ(kernel32Read("QRVL", "scx", config), "no");
+
+    ini.Key(L"path");
+    EXPECT_EQ(ini.Value(), L"C:\\Games\\Starcraft\\Maps");
+    EXPECT_EQ(ini.INISection(), std::wstring(L"scm\0scx\0path\0", 13));
+    EXPECT_EQ(ini.Sections(), std::wstring(L"QRVL\0", 5));
+}
+
+TEST_F(CiniOverKernel32, MissingFileReadsAsDefaultAndEnumeratesNothing) {
+    ini.Key(L"path");
+    EXPECT_EQ(ini.Value(), L"");
+    ini.Default(L"fallback");
+    EXPECT_EQ(ini.Value(), L"fallback");
+    NameArray names;
+    std::int32_t count = -1;
+    ini.EnumerateAllSections(names, count);
+    EXPECT_EQ(count, 0);
+    ini.EnumerateCurrentSection(names, count);
+    EXPECT_EQ(count, 0);
+    EXPECT_FALSE(fs::exists(folder / "config.ini"));
+}
+
+TEST_F(CiniOverKernel32, LongValuesAndLongListsComeBackWhole) {
+    const std::wstring value = std::wstring(299, L'v') + L'!';
+    set(L"long", value);
+    ini.Key(L"long");
+    EXPECT_EQ(ini.Value(), value);
+
+    // 500 keys of 20 characters: more than one first list read can hold.
+    std::wstring expected;
+    ini.Section(L"many");
+    for (int i = 0; i < 500; ++i) {
+        std::wstring key = L"key" + std::to_wstring(100000 + i);
+        key.resize(20, L'_');
+        expected += key + L'\0';
+        set(key.c_str(), L"1");
+    }
+    EXPECT_EQ(ini.INISection(), expected);
+    NameArray names;
+    std::int32_t count = 0;
+    ini.EnumerateCurrentSection(names, count);
+    EXPECT_EQ(count, 500);
+    ini.EnumerateAllSections(names, count);
+    EXPECT_EQ(count, 2);
+}
+
+TEST_F(CiniOverKernel32, DeletesRemoveKeysAndSections) {
+    set(L"scm", L"yes");
+    set(L"scx", L"yes");
+    ini.Key(L"scm");
+    ini.DeleteKey();
+    EXPECT_TRUE(ini.Success());
+    EXPECT_EQ(ini.INISection(), std::wstring(L"scx\0", 4));
+    ini.DeleteSection();
+    EXPECT_TRUE(ini.Success());
+    EXPECT_EQ(ini.Sections(), L"");
+}
+
+TEST_F(CiniOverKernel32, WriteToAMissingFolderFails) {
+    ini.path(folder.wstring() + L"\\no such folder\\config.ini");
+    ini.Key(L"scm");
+    ini.Value(L"yes");
+    EXPECT_EQ(ini.LastReturnCode(), 0);
+    EXPECT_FALSE(ini.Success());
+}
+
+TEST_F(CiniOverKernel32, WindowPlacementRoundTripsThroughTheFile) {
+    testing::FakeWindow saved;
+    saved.left = 2000, saved.top = 1500, saved.width = 6000, saved.height = 4500;
+    ini.SaveFormPosition(saved);
+    EXPECT_TRUE(ini.Success());
+    EXPECT_EQ(kernel32Read("QRVL", "Width", folder / "config.ini"), "6000");
+
+    testing::FakeWindow restored;
+    ini.LoadFormPosition(restored);
+    ASSERT_EQ(restored.moves.size(), 1u);
+    EXPECT_EQ(restored.moves[0], (testing::Rect{2000, 1500, 6000, 4500}));
+}
+
+}  // namespace
+}  // namespace qrvl
