@@ -1,0 +1,84 @@
+// An INI file held as its own lines, so that an edit touches only the lines it must.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qrvl {
+
+// The file's bytes split after each LF. Every line keeps its own terminator, so writing the
+// document back gives the same bytes for every line that no edit touched, whatever it holds:
+// comments, blank lines, lines the parser does not understand, mixed line endings.
+//
+// The parse follows Windows' profile calls: a header is "[" up to the last "]" of the line, its
+// name trimmed; an entry is a name, then optionally "=" and a value, both trimmed of blanks.
+// Lines before the first header form the nameless section, which exists only when it holds a
+// non-blank line. Names match without regard to ASCII case; the first match wins.
+class IniDocument {
+  public:
+    struct Line {
+        std::string text;  // without the terminator
+        std::string end;   // "\r\n", "\n", or empty for a last line without one
+    };
+
+    // A section is the header line (none for the nameless one) and the lines up to the next header.
+    struct Section {
+        std::size_t first;  // the header line, or 0 for the nameless section
+        std::size_t end;    // one past the last line
+        bool hasHeader;
+    };
+
+    struct Entry {
+        std::size_t line;
+        std::string_view name;
+        std::optional<std::string_view> value;  // none for a line without "="
+        std::size_t valueOffset;                // where the value starts in the line's text
+    };
+
+    IniDocument() = default;
+    explicit IniDocument(std::string_view bytes);
+
+    std::string bytes() const;
+
+    std::optional<Section> findSection(std::string_view name) const;
+    std::optional<Entry> findEntry(const Section& section, std::string_view key) const;
+
+    // Names as the profile read lists them: sections with a name, in file order, duplicates
+    // included; a section's keys that have a value and do not start with ";".
+    std::vector<std::string_view> sectionNames() const;
+    std::vector<std::string_view> keyNames(const Section& section) const;
+
+    // The edits. setValue adds the section (at the end) and the key (after the section's last
+    // non-blank line) when missing; a changed entry keeps its spelling, only the value changes.
+    void setValue(std::string_view section, std::string_view key, std::string_view value);
+    // Each returns whether anything was there to remove.
+    bool removeEntry(std::string_view section, std::string_view key);
+    bool removeSection(std::string_view section);
+
+    // The characters that profile calls trim around names and values.
+    static std::string_view trim(std::string_view text);
+    static std::string_view trimRight(std::string_view text);
+    static bool sameName(std::string_view a, std::string_view b);
+
+  private:
+    struct Parsed {
+        enum class Kind { Blank, Header, Entry } kind = Kind::Blank;
+        std::string_view name;
+        std::optional<std::string_view> value;
+        std::size_t valueOffset = 0;
+    };
+    static Parsed parse(std::string_view text);
+    std::vector<Section> sections() const;
+    std::optional<Entry> entryAt(std::size_t line) const;
+    // The line ending that new lines get: the file's own, or CRLF for a file without one.
+    std::string lineEnd() const;
+    void insertLine(std::size_t at, std::string text);
+
+    bool bom_ = false;
+    std::vector<Line> lines_;
+};
+
+}  // namespace qrvl

@@ -1,0 +1,61 @@
+// A scratch folder per test, and whole-file helpers, for the profile tests.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace qrvl::testing {
+
+// Made fresh under the system temp folder and removed with everything in it.
+class ScratchFolder {
+  public:
+    ScratchFolder() {
+        static std::atomic<unsigned> counter{0};
+        const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+        path_ = std::filesystem::temp_directory_path() /
+                ("qrvl_profile_" + std::to_string(ticks) + "_" + std::to_string(++counter));
+        std::filesystem::create_directories(path_);
+    }
+    ~ScratchFolder() {
+        // Windows will not delete a read-only file, so give every file its write right back first.
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(path_, error)) {
+            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add, error);
+        }
+        std::filesystem::remove_all(path_, error);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path file(std::string_view name) const { return path_ / name; }
+    // The name as the profile calls take it; the folder names are plain ASCII.
+    std::string name(std::string_view fileName) const { return file(fileName).string(); }
+
+    std::size_t entryCount() const {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path_),
+                                                      std::filesystem::directory_iterator()));
+    }
+
+  private:
+    std::filesystem::path path_;
+};
+
+inline void writeBytes(const std::filesystem::path& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string readBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+}  // namespace qrvl::testing
