@@ -1,0 +1,180 @@
+// The real directory listing on this machine's file system, seen through the catalogue scan.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "map/catalogue.h"
+#include "map/directory_lister.h"
+
+namespace fs = std::filesystem;
+
+namespace qrvl {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+
+const std::wstring kSep(1, static_cast<wchar_t>(fs::path::preferred_separator));
+
+std::vector<std::wstring> items(const MapCollection& col) {
+    std::vector<std::wstring> out;
+    for (std::int32_t i = 1; i <= col.Count(); ++i) {
+        out.push_back(col.Item(i));
+    }
+    return out;
+}
+
+void touch(const fs::path& file) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file).put('x');
+}
+
+// A fresh directory under the system's temporary directory, removed afterwards.
+class RealTree : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        static std::atomic<int> serial{0};
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        root_ = fs::absolute(fs::temp_directory_path() /
+                             ("qrvl-map-" + std::to_string(stamp) + "-" + std::to_string(serial++)))
+                    .lexically_normal();
+        fs::create_directories(root_);
+        rootText_ = root_.wstring();
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::current_path(savedCurrent_, ec);
+        fs::remove_all(root_, ec);
+    }
+
+    std::vector<std::wstring> scan(const std::wstring& text) {
+        catalogue_.rebuildCatalogue(text);
+        return items(catalogue_.allMaps());
+    }
+
+    fs::path root_;
+    std::wstring rootText_;
+    fs::path savedCurrent_ = fs::current_path();
+    Catalogue catalogue_;
+};
+
+TEST_F(RealTree, ListsFilesByNameThenSubDirectoriesWithAbsolutePlatformPaths) {
+    touch(root_ / "b.scx");
+    touch(root_ / "a.scm");
+    touch(root_ / "Z.scm");
+    touch(root_ / "upper.SCM");
+    touch(root_ / "notes.txt");
+    touch(root_ / "sub" / "c.scm");
+    touch(root_ / "sub" / "deeper" / "d.scx");
+    touch(root_ / "alpha" / "e.scx");
+    fs::create_directories(root_ / "empty");
+
+    catalogue_.rebuildCatalogue(rootText_);
+
+    const std::wstring r = rootText_ + kSep;
+    EXPECT_THAT(
+        items(catalogue_.allMaps()),
+        ElementsAre(r + L"Z.scm", r + L"a.scm", r + L"b.scx", r + L"alpha" + kSep + L"e.scx",
+                    r + L"sub" + kSep + L"c.scm", r + L"sub" + kSep + L"deeper" + kSep + L"d.scx"));
+    EXPECT_THAT(items(catalogue_.scmMaps()),
+                ElementsAre(r + L"Z.scm", r + L"a.scm", r + L"sub" + kSep + L"c.scm"));
+    EXPECT_EQ(catalogue_.scxMaps().Count(), 3);
+}
+
+TEST_F(RealTree, TrailingSeparatorsSpacesAndDotsNameTheSameDirectory) {
+    touch(root_ / "a.scm");
+    touch(root_ / "s" / "b.scx");
+    const std::vector<std::wstring> expected = scan(rootText_);
+    ASSERT_EQ(expected.size(), 2u);
+
+    const std::wstring variants[] = {
+        rootText_ + kSep,
+        rootText_ + L" ",
+        rootText_ + L"   ",
+        rootText_ + kSep + L"  ",
+        rootText_ + kSep + L"s" + kSep + L"..",
+        rootText_ + kSep + L"." + kSep,
+    };
+    for (const std::wstring& text : variants) {
+        EXPECT_THAT(scan(text), ElementsAreArray(expected)) << fs::path(text).string();
+    }
+}
+
+TEST_F(RealTree, ARelativeTextResolvesAgainstTheCurrentDirectory) {
+    touch(root_ / "maps" / "a.scm");
+    fs::current_path(root_);
+
+    EXPECT_THAT(scan(L"maps"), ElementsAre(rootText_ + kSep + L"maps" + kSep + L"a.scm"));
+    EXPECT_THAT(scan(L"." + kSep + L"maps "),
+                ElementsAre(rootText_ + kSep + L"maps" + kSep + L"a.scm"));
+}
+
+TEST_F(RealTree, TextsThatNameNoDirectoryGiveNoMaps) {
+    touch(root_ / "a.scm");
+    const std::wstring texts[] = {L"", L"   ", rootText_ + kSep + L"missing",
+                                  rootText_ + kSep + L"a.scm"};
+    for (const std::wstring& text : texts) {
+        scan(rootText_);
+        EXPECT_THAT(scan(text), IsEmpty()) << fs::path(text).string();
+        EXPECT_EQ(catalogue_.scmMaps().Count(), 0);
+    }
+}
+
+TEST_F(RealTree, LinkedDirectoriesAreFollowedOnceAndLoopsEnd) {
+    touch(root_ / "maps" / "a.scm");
+    touch(root_ / "maps" / "sub" / "b.scx");
+    touch(root_ / "elsewhere" / "c.scm");
+    std::error_code ec;
+    fs::create_directory_symlink(root_ / "maps", root_ / "maps" / "sub" / "loop", ec);
+    if (ec) {
+        GTEST_SKIP() << "this file system cannot link directories: " << ec.message();
+    }
+    fs::create_directory_symlink(root_ / "elsewhere", root_ / "maps" / "z-linked", ec);
+    fs::create_directory_symlink(root_ / "maps" / "sub", root_ / "maps" / "y-again", ec);
+    ASSERT_FALSE(ec);
+    int yields = 0;
+    catalogue_.setYield([&] { ++yields; });
+
+    const std::wstring m = rootText_ + kSep + L"maps" + kSep;
+    EXPECT_THAT(scan(m), ElementsAre(m + L"a.scm", m + L"sub" + kSep + L"b.scx",
+                                     m + L"z-linked" + kSep + L"c.scm"));
+    // sub, its loop back to maps, y-again (already walked as sub) and z-linked.
+    EXPECT_EQ(yields, 4);
+}
+
+TEST_F(RealTree, ANameWithoutATextFormIsNeverAMap) {
+    if constexpr (!std::is_same_v<fs::path::value_type, char>) {
+        GTEST_SKIP() << "file names here are always text";
+    } else {
+        touch(root_ / "caf\xc3\xa9.scm");
+        touch(root_ / "bad\xff.scm");
+        fs::create_directories(root_ / "dir\xfe");
+        touch(root_ / "dir\xfe" / "hidden.scm");
+
+        EXPECT_THAT(scan(rootText_), ElementsAre(rootText_ + kSep + L"caf\u00e9.scm"));
+    }
+}
+
+TEST(DirectoryLister, GivesItsOwnPathWithoutATrailingSeparator) {
+    const auto lister = systemDirectoryLister();
+    const fs::path temp = fs::absolute(fs::temp_directory_path()).lexically_normal();
+    std::wstring text = temp.wstring();
+    while (!text.empty() && text.back() == kSep[0]) {
+        text.pop_back();
+    }
+    const auto directory = lister->open(text + kSep + L" ");
+    ASSERT_NE(directory, nullptr);
+    EXPECT_EQ(directory->path(), text);
+    EXPECT_EQ(directory->identity(), lister->open(text)->identity());
+    EXPECT_EQ(lister->open(text + std::wstring(L"\0x", 2)), nullptr);
+}
+
+}  // namespace
+}  // namespace qrvl
