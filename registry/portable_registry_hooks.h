@@ -1,0 +1,89 @@
+// What tests may see and steer inside the in-memory registry: a call log, scripted failures,
+// hooks that run before a call, the computer's name and extra environment variables.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qrvl::reg {
+
+// The seam's calls, one name each.
+enum class StoreCall : std::size_t {
+    OpenKey,
+    CloseKey,
+    QueryValue,
+    SetValue,
+    CreateKey,
+    DeleteKey,
+    DeleteValue,
+    EnumKey,
+    EnumValue,
+    ConnectRegistry,
+    ExpandEnvironmentStrings,
+};
+inline constexpr std::size_t kStoreCallKinds = 11;
+
+// One call as the store received it. `text` is the path, value name, computer name or source
+// text (empty, with textGiven false, when the pointer was null); `size` is the buffer size or
+// length passed in (0 when its pointer was null); `access` the access mask of an open or
+// create; `result` what the call answered.
+struct StoreCallRecord {
+    StoreCall call{};
+    std::int32_t key = 0;
+    std::string text;
+    bool textGiven = false;
+    std::uint32_t access = 0;
+    std::uint32_t index = 0;
+    std::uint32_t size = 0;
+    std::uint32_t type = 0;
+    std::int64_t result = 0;
+};
+
+// The state behind the test probe. The program never touches it: a store without scripted
+// failures and hooks only fills the log and the counters.
+class StoreHooks {
+  public:
+    // Runs before each call: counts and logs it, then runs its hook, then answers whether a
+    // scripted failure takes the call's place (and with which result).
+    std::optional<std::int64_t> enter(const StoreCallRecord& record);
+    void leave(std::int64_t result);
+
+    void failCalls(StoreCall call, std::int64_t result, int times, int after);
+    void clearFailures();
+    void setHook(StoreCall call, std::function<void(std::uint64_t)> hook);
+
+    std::uint64_t count(StoreCall call) const { return counts_[index(call)]; }
+    const std::vector<StoreCallRecord>& log() const { return log_; }
+    void clearLog() {
+        log_.clear();
+        counts_.fill(0);
+    }
+
+    // Variables the store's expansion sees before the process environment; a mapped nullopt
+    // hides a process variable.
+    std::map<std::string, std::optional<std::string>> environment;
+    // Names RegConnectRegistryA takes for this computer, besides the null and empty ones.
+    std::vector<std::string> computerNames;
+
+  private:
+    struct Failure {
+        std::int64_t result = 0;
+        int times = 0;
+        int after = 0;
+    };
+    static std::size_t index(StoreCall call) { return static_cast<std::size_t>(call); }
+
+    std::array<std::uint64_t, kStoreCallKinds> counts_{};
+    std::array<std::vector<Failure>, kStoreCallKinds> failures_{};
+    std::array<std::function<void(std::uint64_t)>, kStoreCallKinds> hooks_{};
+    std::vector<StoreCallRecord> log_;
+    bool inHook_ = false;
+};
+
+}  // namespace qrvl::reg

@@ -1,0 +1,680 @@
+// The in-memory registry: a tree of keys behind a table of handles.
+#include "registry/portable_registry_store.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <utility>
+#include <vector>
+
+#include "registry/portable_registry_names.h"
+
+namespace qrvl::reg {
+namespace {
+
+constexpr std::int32_t kBadNetPath = 53;
+constexpr std::int32_t kBadPathName = 161;
+constexpr std::int32_t kNoAccess = 998;
+constexpr std::int32_t kKeyDeleted = 1018;
+
+constexpr std::uint32_t kQueryValue = 0x0001;
+constexpr std::uint32_t kSetValue = 0x0002;
+constexpr std::uint32_t kEnumerateSubKeys = 0x0008;
+
+constexpr std::uint32_t kCreatedNewKey = 1;
+constexpr std::uint32_t kOpenedExistingKey = 2;
+
+// The generic rights as the registry maps them; anything else is taken as it stands.
+std::uint32_t mapAccess(std::uint32_t access) {
+    constexpr std::uint32_t kGenericRead = 0x80000000u;
+    constexpr std::uint32_t kGenericWrite = 0x40000000u;
+    constexpr std::uint32_t kGenericAll = 0x10000000u;
+    constexpr std::uint32_t kMaximumAllowed = 0x02000000u;
+    std::uint32_t mapped = access & 0x00FFFFFFu;
+    if (access & kGenericRead) {
+        mapped |= kKeyRead;
+    }
+    if (access & kGenericWrite) {
+        mapped |= kKeyWrite;
+    }
+    if (access & (kGenericAll | kMaximumAllowed)) {
+        mapped |= kKeyAllAccess;
+    }
+    return mapped;
+}
+
+bool isTextType(std::uint32_t type) {
+    return type == kTypeSz || type == kTypeExpandSz || type == kTypeMultiSz;
+}
+
+FileTime now() {
+    // FILETIME counts 100 ns steps from 1601-01-01.
+    using namespace std::chrono;
+    const auto since1970 = duration_cast<nanoseconds>(system_clock::now().time_since_epoch());
+    const std::uint64_t ticks =
+        static_cast<std::uint64_t>(since1970.count() / 100) + 116444736000000000ull;
+    return FileTime{static_cast<std::uint32_t>(ticks), static_cast<std::uint32_t>(ticks >> 32)};
+}
+
+std::string textOf(const char* s) {
+    return s != nullptr ? std::string(s) : std::string();
+}
+
+StoreCallRecord callRecord(StoreCall call, Handle key, const char* text = nullptr,
+                           std::uint32_t access = 0) {
+    StoreCallRecord record;
+    record.call = call;
+    record.key = key;
+    record.text = textOf(text);
+    record.textGiven = text != nullptr;
+    record.access = access;
+    return record;
+}
+
+// Copies value data out, with the NUL that Windows adds after unterminated text when there
+// is room for it.
+void copyData(std::uint32_t type, const std::vector<std::uint8_t>& bytes, std::uint8_t* data,
+              std::uint32_t capacity) {
+    if (!bytes.empty()) {
+        std::memcpy(data, bytes.data(), bytes.size());
+    }
+    if (isTextType(type) && !bytes.empty() && bytes.back() != 0 && bytes.size() < capacity) {
+        data[bytes.size()] = 0;
+    }
+}
+
+std::string readComputerName() {
+    if (const char* env = std::getenv("COMPUTERNAME"); env != nullptr && *env != '\0') {
+        return env;
+    }
+    std::ifstream file("/proc/sys/kernel/hostname");
+    std::string name;
+    std::getline(file, name);
+    while (!name.empty() && (name.back() == '\n' || name.back() == '\r' || name.back() == ' ')) {
+        name.pop_back();
+    }
+    return name;
+}
+
+}  // namespace
+
+struct PortableRegistryStore::Node {
+    struct Value {
+        std::string name;
+        std::u16string key;
+        std::uint32_t type = 0;
+        std::vector<std::uint8_t> data;
+    };
+
+    std::string name;
+    std::u16string key;
+    std::string className;
+    Node* parent = nullptr;
+    bool deleted = false;
+    FileTime lastWrite{};
+    std::vector<std::shared_ptr<Node>> children;
+    std::vector<Value> values;
+
+    std::vector<std::shared_ptr<Node>>::iterator childSlot(const std::u16string& k) {
+        return std::lower_bound(children.begin(), children.end(), k,
+                                [](const std::shared_ptr<Node>& n, const std::u16string& want) {
+                                    return n->key < want;
+                                });
+    }
+    std::shared_ptr<Node> child(const std::string& childName) {
+        const std::u16string k = nameKey(childName);
+        auto it = childSlot(k);
+        return (it != children.end() && (*it)->key == k) ? *it : nullptr;
+    }
+    std::vector<Value>::iterator valueSlot(const std::u16string& k) {
+        return std::lower_bound(
+            values.begin(), values.end(), k,
+            [](const Value& v, const std::u16string& want) { return v.key < want; });
+    }
+    Value* value(const std::string& valueName) {
+        const std::u16string k = nameKey(valueName);
+        auto it = valueSlot(k);
+        return (it != values.end() && it->key == k) ? &*it : nullptr;
+    }
+};
+
+// What a handle stands for in one call.
+struct PortableRegistryStore::Target {
+    std::shared_ptr<Node> node;
+    std::uint32_t access = 0;
+    bool predefined = false;
+};
+
+PortableRegistryStore::PortableRegistryStore() {
+    // HKEY_CLASSES_ROOT through HKEY_DYN_DATA; each is its own tree here.
+    for (std::uint32_t i = 0; i <= 6; ++i) {
+        auto root = std::make_shared<Node>();
+        root->lastWrite = now();
+        roots_.emplace(static_cast<Handle>(0x80000000u + i), std::move(root));
+    }
+    const std::string name = readComputerName();
+    if (!name.empty()) {
+        hooks_.computerNames.push_back(name);
+    }
+}
+
+PortableRegistryStore::~PortableRegistryStore() = default;
+
+const TextCodec& PortableRegistryStore::codec() const {
+    return utf8Codec();
+}
+
+std::int32_t PortableRegistryStore::resolve(Handle key, Target& target) const {
+    if (auto root = roots_.find(key); root != roots_.end()) {
+        target = Target{root->second, kKeyAllAccess, true};
+        return kSuccess;
+    }
+    auto open = handles_.find(key);
+    if (key == 0 || open == handles_.end()) {
+        return kInvalidHandle;
+    }
+    target = Target{open->second.node, open->second.access, false};
+    return target.node->deleted ? kKeyDeleted : kSuccess;
+}
+
+Handle PortableRegistryStore::allocate(std::shared_ptr<Node> node, std::uint32_t access) {
+    // Handle values step by 4, as the platform's do, and stay small and positive.
+    const Handle handle = static_cast<Handle>(nextHandle_);
+    nextHandle_ += 4;
+    if (nextHandle_ >= 0x40000000u) {
+        nextHandle_ = 0x100;
+    }
+    handles_[handle] = OpenKey{std::move(node), mapAccess(access)};
+    return handle;
+}
+
+std::int32_t PortableRegistryStore::RegOpenKeyExA(Handle key, const char* subKey,
+                                                  std::uint32_t options, std::uint32_t samDesired,
+                                                  Handle* result) {
+    StoreCallRecord record = callRecord(StoreCall::OpenKey, key, subKey, samDesired);
+    record.type = options;
+    if (auto fault = hooks_.enter(record)) {
+        return static_cast<std::int32_t>(*fault);
+    }
+    auto answer = [&](std::int32_t rc) {
+        hooks_.leave(rc);
+        return rc;
+    };
+    if (result == nullptr) {
+        return answer(kInvalidParameter);
+    }
+    Target target;
+    const std::int32_t rc = resolve(key, target);
+    if (rc == kInvalidHandle) {
+        return answer(rc);
+    }
+    *result = 0;
+    if (rc != kSuccess) {
+        return answer(rc);
+    }
+    if (subKey == nullptr || *subKey == '\0') {
+        *result = target.predefined ? key : allocate(target.node, samDesired);
+        return answer(kSuccess);
+    }
+    std::vector<std::string> parts;
+    if (!splitKeyPath(subKey, parts)) {
+        return answer(kBadPathName);
+    }
+    std::shared_ptr<Node> node = target.node;
+    for (const auto& part : parts) {
+        node = node->child(part);
+        if (!node) {
+            return answer(kFileNotFound);
+        }
+    }
+    *result = allocate(node, samDesired);
+    return answer(kSuccess);
+}
+
+std::int32_t PortableRegistryStore::RegCloseKey(Handle key) {
+    if (auto fault = hooks_.enter(callRecord(StoreCall::CloseKey, key))) {
+        return static_cast<std::int32_t>(*fault);
+    }
+    std::int32_t rc = kSuccess;
+    if (roots_.count(key) == 0 && handles_.erase(key) == 0) {
+        rc = kInvalidHandle;
+    }
+    hooks_.leave(rc);
+    return rc;
+}
+
+std::int32_t PortableRegistryStore::RegQueryValueExA(Handle key, const char* valueName,
+                                                     std::uint32_t* reserved, std::uint32_t* type,
+                                                     std::uint8_t* data, std::uint32_t* cbData) {
+    StoreCallRecord record = callRecord(StoreCall::QueryValue, key, valueName);
+    record.size = cbData != nullptr ? *cbData : 0;
+    if (auto fault = hooks_.enter(record)) {
+        return static_cast<std::int32_t>(*fault);
+    }
+    auto answer = [&](std::int32_t rc) {
+        hooks_.leave(rc);
+        return rc;
+    };
+    if (key == 0) {
+        return answer(kInvalidHandle);
+    }
+    if (reserved != nullptr || (data != nullptr && cbData == nullptr)) {
+        return answer(kInvalidParameter);
+    }
+    // Windows clears the type before it looks at the key, so every later failure reports 0.
+    if (type != nullptr) {
+        *type = kTypeNone;
+    }
+    Target target;
+    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
+        return answer(rc);
+    }
+    if ((target.access & kQueryValue) == 0) {
+        return answer(kAccessDenied);
+    }
+    const Node::Value* value = target.node->value(textOf(valueName));
+    if (value == nullptr) {
+        return answer(kFileNotFound);
+    }
+    const auto size = static_cast<std::uint32_t>(value->data.size());
+    if (type != nullptr) {
+        *type = value->type;
+    }
+    std::int32_t rc = kSuccess;
+    if (data != nullptr) {
+        if (*cbData < size) {
+            rc = kMoreData;
+        } else {
+            copyData(value->type, value->data, data, *cbData);
+        }
+    }
+    if (cbData != nullptr) {
+        *cbData = size;
+    }
+    return answer(rc);
+}
+
+std::int32_t PortableRegistryStore::RegSetValueExA(Handle key, const char* valueName,
+                                                   std::uint32_t reserved, std::uint32_t type,
+                                                   const std::uint8_t* data, std::uint32_t cbData) {
+    (void)reserved;  // Windows ignores it.
+    StoreCallRecord record = callRecord(StoreCall::SetValue, key, valueName);
+    record.size = cbData;
+    record.type = type;
+    if (auto fault = hooks_.enter(record)) {
+        return static_cast<std::int32_t>(*fault);
+    }
+    auto answer = [&](std::int32_t rc) {
+        hooks_.leave(rc);
+        return rc;
+    };
+    Target target;
+    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
+        return answer(rc);
+    }
+    if ((target.access & kSetValue) == 0) {
+        return answer(kAccessDenied);
+    }
+    if (data == nullptr && cbData > 0) {
+        return answer(kNoAccess);
+    }
+    const std::string name = textOf(valueName);
+    Node& node = *target.node;
+    const std::u16string k = nameKey(name);
+    auto slot = node.valueSlot(k);
+    if (slot == node.values.end() || slot->key != k) {
+        slot = node.values.insert(slot, Node::Value{name, k, 0, {}});
+    }
+    slot->type = type;
+    slot->data.assign(data, data + cbData);
+    node.lastWrite = now();
+    return answer(kSuccess);
+}
+
+std::int32_t PortableRegistryStore::RegCreateKeyExA(Handle key, const char* subKey,
+                                                    std::uint32_t reserved, const char* className,
+                                                    std::uint32_t options, std::uint32_t samDesired,
+                                                    const SecurityAttributes* securityAttributes,
+                                                    Handle* result, std::uint32_t* disposition) {
+    (void)reserved;
+    (void)securityAttributes;  // The store keeps no security.
+    StoreCallRecord record = callRecord(StoreCall::CreateKey, key, subKey, samDesired);
+    record.type = options;
+    if (auto fault = hooks_.enter(record)) {
+        return static_cast<std::int32_t>(*fault);
+    }
+    auto answer = [&](std::int32_t rc) {
+        hooks_.leave(rc);
+        return rc;
+    };
+    if (result == nullptr) {
+        return answer(kInvalidParameter);
+    }
+    Target target;
+    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
+        return answer(rc);
+    }
+    std::vector<std::string> parts;
+    if (!splitKeyPath(textOf(subKey), parts)) {
+        *result = 0;
+        return answer(kBadPathName);
+    }
+    // Wine answers "created" for an empty path, although the key was there already.
+    bool created = parts.empty();
+    std::shared_ptr<Node> node = target.node;
+    for (const auto& part : parts) {
+        std::shared_ptr<Node> next = node->child(part);
+        if (!next) {
+            next = std::make_shared<Node>();
+            next->name = part;
+            next->key = nameKey(part);
+            next->parent = node.get();
+            next->lastWrite = now();
+            node->children.insert(node->childSlot(next->key), next);
+            node->lastWrite = next->lastWrite;
+            created = true;
+            if (&part == &parts.back()) {
+                next->className = textOf(className);
+            }
+        }
+        node = std::move(next);
+    }
+    *result = allocate(node, samDesired);
+    if (disposition != nullptr) {
+        *disposition = created ? kCreatedNewKey : kOpenedExistingKey;
+    }
+    return answer(kSuccess);
+}
+
+std::int32_t PortableRegistryStore::RegDeleteKeyA(Handle key, const char* subKey) {
+    if (auto fault = hooks_.enter(callRecord(StoreCall::DeleteKey, key, subKey))) {
+        return static_cast<std::int32_t>(*fault);
+    }
+    auto answer = [&](std::int32_t rc) {
+        hooks_.leave(rc);
+        return rc;
+    };
+    Target target;
+    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
+        return answer(rc);
+    }
+    if (subKey == nullptr) {
+        return answer(kInvalidParameter);
+    }
+    std::vector<std::string> parts;
+    if (!splitKeyPath(subKey, parts)) {
+        return answer(kBadPathName);
+    }
+    // An empty path deletes the handle's own key; a root key is never deleted.
+    if (parts.empty() && target.predefined) {
+        return answer(kAccessDenied);
+    }
+    std::shared_ptr<Node> node = target.node;
+    for (const auto& part : parts) {
+        node = node->child(part);
+        if (!node) {
+            return answer(kFileNotFound);
+        }
+    }
+    if (!node->children.empty() || node->parent == nullptr) {
+        return answer(kAccessDenied);
+    }
+    Node& parent = *node->parent;
+    auto slot = parent.childSlot(node->key);
+    if (slot != parent.children.end() && *slot == node) {
+        parent.children.erase(slot);
+    }
+    parent.lastWrite = now();
+    node->deleted = true;
+    node->parent = nullptr;
+    return answer(kSuccess);
+}
+
+std::int32_t PortableRegistryStore::RegDeleteValueA(Handle key, const char* valueName) {
+    if (auto fault = hooks_.enter(callRecord(StoreCall::DeleteValue, key, valueName))) {
+        return static_cast<std::int32_t>(*fault);
+    }
+    auto answer = [&](std::int32_t rc) {
+        hooks_.leave(rc);
+        return rc;
+    };
+    Target target;
+    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
+        return answer(rc);
+    }
+    if ((target.access & kSetValue) == 0) {
+        return answer(kAccessDenied);
+    }
+    Node& node = *target.node;
+    const std::u16string k = nameKey(textOf(valueName));
+    auto slot = node.valueSlot(k);
+    if (slot == node.values.end() || slot->key != k) {
+        return answer(kFileNotFound);
+    }
+    node.values.erase(slot);
+    node.lastWrite = now();
+    return answer(kSuccess);
+}
+
+std::int32_t PortableRegistryStore::RegEnumKeyExA(Handle key, std::uint32_t index, char* name,
+                                                  std::uint32_t* cchName, std::uint32_t* reserved,
+                                                  char* className, std::uint32_t* cchClass,
+                                                  FileTime* lastWriteTime) {
+    StoreCallRecord record = callRecord(StoreCall::EnumKey, key);
+    record.index = index;
+    record.size = cchName != nullptr ? *cchName : 0;
+    if (auto fault = hooks_.enter(record)) {
+        return static_cast<std::int32_t>(*fault);
+    }
+    auto answer = [&](std::int32_t rc) {
+        hooks_.leave(rc);
+        return rc;
+    };
+    Target target;
+    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
+        return answer(rc);
+    }
+    // Windows faults on these; the store refuses them.
+    if (reserved != nullptr || name == nullptr || cchName == nullptr ||
+        (className != nullptr && cchClass == nullptr)) {
+        return answer(kInvalidParameter);
+    }
+    if ((target.access & kEnumerateSubKeys) == 0) {
+        return answer(kAccessDenied);
+    }
+    const auto& children = target.node->children;
+    if (index >= children.size()) {
+        return answer(kNoMoreItems);
+    }
+    const Node& child = *children[index];
+    // Nothing is written unless the name and the class (when asked for) both fit with their NUL.
+    if (child.name.size() >= *cchName ||
+        (className != nullptr && child.className.size() >= *cchClass)) {
+        return answer(kMoreData);
+    }
+    std::memcpy(name, child.name.c_str(), child.name.size() + 1);
+    *cchName = static_cast<std::uint32_t>(child.name.size());
+    if (className != nullptr) {
+        std::memcpy(className, child.className.c_str(), child.className.size() + 1);
+    }
+    if (cchClass != nullptr) {
+        *cchClass = static_cast<std::uint32_t>(child.className.size());
+    }
+    if (lastWriteTime != nullptr) {
+        *lastWriteTime = child.lastWrite;
+    }
+    return answer(kSuccess);
+}
+
+std::int32_t PortableRegistryStore::RegEnumValueA(Handle key, std::uint32_t index, char* valueName,
+                                                  std::uint32_t* cchValueName,
+                                                  std::uint32_t* reserved, std::uint32_t* type,
+                                                  std::uint8_t* data, std::uint32_t* cbData) {
+    StoreCallRecord record = callRecord(StoreCall::EnumValue, key);
+    record.index = index;
+    record.size = cbData != nullptr ? *cbData : 0;
+    record.access = cchValueName != nullptr ? *cchValueName : 0;
+    if (auto fault = hooks_.enter(record)) {
+        return static_cast<std::int32_t>(*fault);
+    }
+    auto answer = [&](std::int32_t rc) {
+        hooks_.leave(rc);
+        return rc;
+    };
+    Target target;
+    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
+        return answer(rc);
+    }
+    if (reserved != nullptr || valueName == nullptr || cchValueName == nullptr ||
+        (data != nullptr && cbData == nullptr)) {
+        return answer(kInvalidParameter);
+    }
+    if ((target.access & kQueryValue) == 0) {
+        return answer(kAccessDenied);
+    }
+    const auto& values = target.node->values;
+    if (index >= values.size()) {
+        return answer(kNoMoreItems);
+    }
+    const Node::Value& value = values[index];
+    const auto size = static_cast<std::uint32_t>(value.data.size());
+    std::int32_t rc = kSuccess;
+    if (data != nullptr && *cbData < size) {
+        // Too little room for the data: neither the data nor the name is written.
+        rc = kMoreData;
+    } else {
+        if (data != nullptr) {
+            copyData(value.type, value.data, data, *cbData);
+        }
+        // A name that does not fit is cut to the room less one, NUL-ended, and its length
+        // left as the caller gave it.
+        if (value.name.size() >= *cchValueName) {
+            if (*cchValueName > 0) {
+                std::memcpy(valueName, value.name.data(), *cchValueName - 1);
+                valueName[*cchValueName - 1] = '\0';
+            }
+            rc = kMoreData;
+        } else {
+            std::memcpy(valueName, value.name.c_str(), value.name.size() + 1);
+            *cchValueName = static_cast<std::uint32_t>(value.name.size());
+        }
+    }
+    if (type != nullptr) {
+        *type = value.type;
+    }
+    if (cbData != nullptr) {
+        *cbData = size;
+    }
+    return answer(rc);
+}
+
+bool PortableRegistryStore::isThisComputer(const std::string& name) const {
+    return std::any_of(hooks_.computerNames.begin(), hooks_.computerNames.end(),
+                       [&](const std::string& own) { return equalsIgnoringAsciiCase(name, own); });
+}
+
+std::int32_t PortableRegistryStore::RegConnectRegistryA(const char* machineName, Handle key,
+                                                        Handle* result) {
+    if (auto fault = hooks_.enter(callRecord(StoreCall::ConnectRegistry, key, machineName))) {
+        return static_cast<std::int32_t>(*fault);
+    }
+    auto answer = [&](std::int32_t rc) {
+        hooks_.leave(rc);
+        return rc;
+    };
+    if (result == nullptr) {
+        return answer(kInvalidParameter);
+    }
+    std::string machine = textOf(machineName);
+    if (machine.size() >= 2 && machine[0] == '\\' && machine[1] == '\\') {
+        machine.erase(0, 2);
+    }
+    // This computer's registry is reached through the very key given, as Wine does it; no
+    // other computer is reachable.
+    if (machineName == nullptr || *machineName == '\0' || isThisComputer(machine)) {
+        *result = key;
+        return answer(kSuccess);
+    }
+    return answer(kBadNetPath);
+}
+
+bool PortableRegistryStore::lookupVariable(const std::string& name, std::string& value) const {
+    if (name.empty()) {
+        return false;
+    }
+    std::string upper = name;
+    std::string lower = name;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        upper[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+        lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    }
+    for (const auto& [own, ownValue] : hooks_.environment) {
+        if (equalsIgnoringAsciiCase(own, name)) {
+            if (!ownValue) {
+                return false;
+            }
+            value = *ownValue;
+            return true;
+        }
+    }
+    for (const std::string* candidate : {&name, static_cast<const std::string*>(&upper),
+                                         static_cast<const std::string*>(&lower)}) {
+        if (const char* found = std::getenv(candidate->c_str()); found != nullptr) {
+            value = found;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::uint32_t PortableRegistryStore::ExpandEnvironmentStringsA(const char* src, char* dst,
+                                                               std::uint32_t size) {
+    StoreCallRecord record = callRecord(StoreCall::ExpandEnvironmentStrings, 0, src);
+    record.size = size;
+    if (auto fault = hooks_.enter(record)) {
+        return static_cast<std::uint32_t>(*fault);
+    }
+    if (src == nullptr) {
+        hooks_.leave(0);
+        return 0;
+    }
+    // "%name%" becomes the variable's value. A name that is not set keeps its text, closing "%"
+    // and all, and the scan goes on after it; a "%" without a closing one stays as it is.
+    const std::string_view text(src);
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t open = text.find('%', i);
+        if (open == std::string_view::npos) {
+            out.append(text.substr(i));
+            break;
+        }
+        out.append(text.substr(i, open - i));
+        const std::size_t close = text.find('%', open + 1);
+        if (close == std::string_view::npos) {
+            out.append(text.substr(open));
+            break;
+        }
+        std::string value;
+        if (lookupVariable(std::string(text.substr(open + 1, close - open - 1)), value)) {
+            out += value;
+        } else {
+            out.append(text.substr(open, close - open + 1));
+        }
+        i = close + 1;
+    }
+    // The result counts the NUL; a short destination takes what fits and its NUL.
+    if (dst != nullptr && size > 0) {
+        const std::size_t n = std::min<std::size_t>(out.size(), size - 1);
+        std::memcpy(dst, out.data(), n);
+        dst[n] = '\0';
+    }
+    const auto needed = static_cast<std::uint32_t>(out.size() + 1);
+    hooks_.leave(needed);
+    return needed;
+}
+
+}  // namespace qrvl::reg

@@ -1,0 +1,100 @@
+// An in-memory registry that answers the seam's calls as Windows (as Wine) answers them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "registry/portable_registry_hooks.h"
+#include "registry/registry_api.h"
+
+namespace qrvl::reg {
+
+// The registry of the native build, and a test double anywhere. Every store is independent:
+// tests make one each. It starts with the five predefined root keys, all empty, and keeps
+// nothing on disk.
+//
+// What it copies from Windows, as Wine 8 shows it:
+// - Handles are values it hands out; a closed or unknown handle gives 6, handle 0 gives 6, and
+//   a handle keeps the access it was opened with (a value needs query access to be read and set
+//   access to be written or deleted, listing sub-keys needs enumerate access: else 5). Creating
+//   and deleting sub-keys needs no access on the parent. The predefined keys have all access,
+//   and closing one does nothing.
+// - Names are matched without regard to case and keep the case they were created with; sub-keys
+//   and values both list in case-folded order. A path that begins with "\" (so also "\" alone)
+//   gives 161; empty parts elsewhere, a trailing "\" among them, are ignored. An empty path opens
+//   the key itself: the very same handle for a predefined key, a new one otherwise.
+// - Values keep exactly the bytes given. On reading a text type (1, 2, 7) whose data does not end
+//   in NUL, a NUL is put after the data when the buffer has room; it is not counted.
+// - A key that was deleted stays reachable through handles already open to it, and every call
+//   through them but RegCloseKeyA gives 1018.
+// - RegConnectRegistryA takes a null or empty name, or this computer's name (leading "\\"
+//   optional, any case), and then hands back the key it was given; any other name gives 53.
+// - ExpandEnvironmentStringsA reads the process environment (a name as given, then in upper and
+//   in lower case, since Windows names have no case).
+//
+// Where Windows would read beyond what the caller passed, the store does not: RegSetValueExA
+// of a text type stores exactly cbData bytes, while Windows also takes in the byte after them
+// when it is a NUL and the last given byte is not.
+class PortableRegistryStore final : public RegistryApi {
+  public:
+    PortableRegistryStore();
+    ~PortableRegistryStore() override;
+    PortableRegistryStore(const PortableRegistryStore&) = delete;
+    PortableRegistryStore& operator=(const PortableRegistryStore&) = delete;
+
+    const TextCodec& codec() const override;
+
+    std::int32_t RegOpenKeyExA(Handle key, const char* subKey, std::uint32_t options,
+                               std::uint32_t samDesired, Handle* result) override;
+    std::int32_t RegCloseKey(Handle key) override;
+    std::int32_t RegQueryValueExA(Handle key, const char* valueName, std::uint32_t* reserved,
+                                  std::uint32_t* type, std::uint8_t* data,
+                                  std::uint32_t* cbData) override;
+    std::int32_t RegSetValueExA(Handle key, const char* valueName, std::uint32_t reserved,
+                                std::uint32_t type, const std::uint8_t* data,
+                                std::uint32_t cbData) override;
+    std::int32_t RegCreateKeyExA(Handle key, const char* subKey, std::uint32_t reserved,
+                                 const char* className, std::uint32_t options,
+                                 std::uint32_t samDesired,
+                                 const SecurityAttributes* securityAttributes, Handle* result,
+                                 std::uint32_t* disposition) override;
+    std::int32_t RegDeleteKeyA(Handle key, const char* subKey) override;
+    std::int32_t RegDeleteValueA(Handle key, const char* valueName) override;
+    std::int32_t RegEnumKeyExA(Handle key, std::uint32_t index, char* name, std::uint32_t* cchName,
+                               std::uint32_t* reserved, char* className, std::uint32_t* cchClass,
+                               FileTime* lastWriteTime) override;
+    std::int32_t RegEnumValueA(Handle key, std::uint32_t index, char* valueName,
+                               std::uint32_t* cchValueName, std::uint32_t* reserved,
+                               std::uint32_t* type, std::uint8_t* data,
+                               std::uint32_t* cbData) override;
+    std::int32_t RegConnectRegistryA(const char* machineName, Handle key, Handle* result) override;
+    std::uint32_t ExpandEnvironmentStringsA(const char* src, char* dst,
+                                            std::uint32_t size) override;
+
+  private:
+    // Tests reach the hooks and the handle table through tests/registry/registry_store_probe.h.
+    friend class RegistryStoreProbe;
+
+    struct Node;
+    struct OpenKey {
+        std::shared_ptr<Node> node;
+        std::uint32_t access = 0;
+    };
+    struct Target;
+
+    std::int32_t resolve(Handle key, Target& target) const;
+    Handle allocate(std::shared_ptr<Node> node, std::uint32_t access);
+    std::size_t openHandleCount() const { return handles_.size(); }
+    bool isThisComputer(const std::string& name) const;
+    bool lookupVariable(const std::string& name, std::string& value) const;
+
+    std::map<Handle, std::shared_ptr<Node>> roots_;
+    std::map<Handle, OpenKey> handles_;
+    std::uint32_t nextHandle_ = 0x100;
+    StoreHooks hooks_;
+};
+
+}  // namespace qrvl::reg
