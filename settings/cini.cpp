@@ -15,6 +15,8 @@ constexpr std::uint32_t kValueBuffer = 255;
 constexpr std::uint32_t kListBuffer = 8192;
 // A read never asks for more than this; a value or list that still does not fit is cut.
 constexpr std::uint32_t kLargestBuffer = 1u << 30;
+// Bytes of one character in the longest ANSI code page encoding (UTF-8 as the system code page).
+constexpr std::uint32_t kLongestCharacter = 4;
 
 bool isBlank(wchar_t c) {
     return c == L' ' || c == L'\t';
@@ -90,9 +92,11 @@ std::wstring CINI::read(ReadKind kind) {
     const std::string defaultText = codec.encode(default_);
     const std::string file = codec.encode(path_);
 
-    // A result of size - 1 (a value) or size - 2 (a list) means the read may have been cut, so
-    // the buffer doubles until a read comes back shorter than that.
-    const std::uint32_t cutMark = withKey ? 1 : 2;
+    // A cut read reports size - 1 (a value) or size - 2 (a list). It may stop a few bytes short
+    // of that rather than split a multi-byte character, and Wine in a double-byte code page
+    // reports a cut list as size - 1. So any result within one character's length of the cut
+    // mark, or past it, may be cut: the buffer doubles until a read ends clearly short of it.
+    const std::uint32_t cutMark = (withKey ? 1 : 2) + kLongestCharacter - 1;
     std::uint32_t size = withKey ? kValueBuffer : kListBuffer;
     std::string buffer;
     std::uint32_t n = 0;

@@ -10,7 +10,6 @@
 
 #include "settings/cini.h"
 #include "settings/portable_profile_engine.h"
-#include "tests/settings/fake_form_window.h"
 
 namespace qrvl {
 namespace {
@@ -78,20 +77,6 @@ TEST_F(CiniOverPortableEngine, LongValuesAndListsComeBackWhole) {
     ini.EnumerateAllSections(names, count);
     EXPECT_EQ(count, 2);
     EXPECT_EQ(names.Item(2), L"many");
-}
-
-TEST_F(CiniOverPortableEngine, WindowPlacementRoundTripsThroughTheFile) {
-    testing::FakeWindow saved;
-    saved.left = 2000, saved.top = 1500, saved.width = 6000, saved.height = 4500;
-    ini.SaveFormPosition(saved);
-    EXPECT_TRUE(ini.Success());
-
-    testing::FakeWindow restored;
-    restored.state = kWindowNormal;
-    ini.LoadFormPosition(restored);
-    ASSERT_EQ(restored.moves.size(), 1u);
-    EXPECT_EQ(restored.moves[0], (testing::Rect{2000, 1500, 6000, 4500}));
-    EXPECT_TRUE(restored.stateChanges.empty());
 }
 
 }  // namespace

@@ -134,6 +134,21 @@ TEST_F(CiniSectionsTest, ListsLongerThanTheFirstBufferComeBackWhole) {
     EXPECT_EQ(names.Item(901), keys.back());
 }
 
+TEST_F(CiniSectionsTest, LongListsComeBackWholeHoweverTheCutIsReported) {
+    std::string list;
+    for (int i = 0; i < 1000; ++i) {
+        list += "name" + std::to_string(10000 + i) + '\0';  // 10,000 characters in all
+    }
+    api->listAnswer = list;
+    for (const std::uint32_t mark : {1u, 2u, 3u, 5u}) {
+        api->listCutMark = mark;
+        ini.EnumerateCurrentSection(names, count);
+        EXPECT_EQ(count, 1000) << mark;
+        ini.EnumerateAllSections(names, count);
+        EXPECT_EQ(count, 1000) << mark;
+    }
+}
+
 TEST_F(CiniSectionsTest, ListThatExactlyFillsTheBufferIsComplete) {
     // 8190 characters of names: the read reports size - 2 although nothing was cut.
     api->listAnswer = std::string(8189, 'n') + '\0';

@@ -62,7 +62,7 @@ class FakeProfileApi final : public ProfileApi {
         if (section != nullptr && key != nullptr) {
             const std::string* found = findKey(fileName, section, key);
             std::string value = found ? *found : (defaultText ? defaultText : "");
-            const std::size_t n = std::min<std::size_t>(value.size(), size - 1);
+            const std::size_t n = value.size() < size ? value.size() : cutTo(size, valueCutMark);
             std::memcpy(buffer, value.data(), n);
             buffer[n] = '\0';
             return static_cast<std::uint32_t>(n);
@@ -84,14 +84,10 @@ class FakeProfileApi final : public ProfileApi {
             buffer[list.size()] = '\0';
             return static_cast<std::uint32_t>(list.size());
         }
-        if (size < 2) {
-            buffer[0] = '\0';
-            return 0;
-        }
-        std::memcpy(buffer, list.data(), size - 2);
-        buffer[size - 2] = '\0';
-        buffer[size - 1] = '\0';
-        return size - 2;
+        const std::uint32_t n = cutTo(size, listCutMark);
+        std::memcpy(buffer, list.data(), n);
+        std::memset(buffer + n, 0, size - n);
+        return n;
     }
 
     std::int32_t WritePrivateProfileStringA(const char* section, const char* key, const char* text,
@@ -160,8 +156,16 @@ class FakeProfileApi final : public ProfileApi {
     std::vector<Call> calls;
     std::int32_t writeResult = 1;           // what every write returns; 0 refuses the write
     std::optional<std::string> listAnswer;  // when set, every name list read answers this text
+    // A read that does not fit reports size minus this: 1 and 2 as documented; more where a
+    // multi-byte character was dropped at the cut, 1 for lists as Wine does in double-byte code
+    // pages.
+    std::uint32_t valueCutMark = 1;
+    std::uint32_t listCutMark = 2;
 
   private:
+    static std::uint32_t cutTo(std::uint32_t size, std::uint32_t mark) {
+        return size > mark ? size - mark : 0;
+    }
     static std::optional<std::string> opt(const char* s) {
         return s ? std::optional<std::string>(s) : std::nullopt;
     }
