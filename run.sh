@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Builds qrvl.exe and starts it: on Windows directly, on Linux under Wine. Without a display it
+# runs on a virtual one, saves a screenshot of each window it shows, and ends the program again.
+#
+#   ./run.sh                         a private Wine prefix under build/
+#   WINEPREFIX=~/.wine-sc ./run.sh   the game's prefix, so the picks reach the game's registry
+#   QRVL_BUILD_DIR=build/mine ./run.sh   another build directory (default build/windows)
+set -euo pipefail
+cd "$(dirname "$0")"
+top=$PWD
+build_dir=${QRVL_BUILD_DIR:-build/windows}
+
+case "$(uname -s)" in
+MINGW* | MSYS* | CYGWIN*)
+    cmake --preset windows -B "$build_dir" >/dev/null
+    cmake --build "$build_dir" --target qrvl
+    exec "$build_dir/ui/win32/qrvl.exe"
+    ;;
+esac
+
+export DEBIAN_FRONTEND=noninteractive
+source scripts/packages.sh
+qrvl_install_packages
+
+cmake --preset windows -B "$build_dir" >/dev/null
+cmake --build "$build_dir" --target qrvl -j "$(nproc)"
+exe=$top/$build_dir/ui/win32/qrvl.exe
+echo "Built $exe ($(stat -c %s "$exe") bytes)"
+
+export WINEPREFIX=${WINEPREFIX:-$top/build/wineprefix-run}
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko prompts on a fresh prefix: the program needs neither.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+if [[ ! -d $WINEPREFIX ]]; then
+    echo "Creating the Wine prefix $WINEPREFIX"
+    wineboot --init >/dev/null 2>&1
+fi
+
+if [[ -n ${DISPLAY:-} ]]; then
+    echo "Starting qrvl.exe under Wine in $WINEPREFIX"
+    exec wine "$exe"
+fi
+
+# No display: a virtual one, screenshots, then everything we started is ended by its PID.
+screen_no=99
+while [[ -e /tmp/.X11-unix/X$screen_no || -e /tmp/.X$screen_no-lock ]]; do
+    screen_no=$((screen_no + 1))
+done
+Xvfb ":$screen_no" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+wine_pid=
+cleanup() {
+    [[ -n $wine_pid ]] && kill "$wine_pid" 2>/dev/null && wait "$wine_pid" 2>/dev/null
+    kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    true
+}
+trap cleanup EXIT
+export DISPLAY=:$screen_no
+for _ in $(seq 50); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.1
+done
+
+wine "$exe" >/dev/null 2>&1 &
+wine_pid=$!
+shots=$top/build/screenshots
+mkdir -p "$shots"
+
+# A first run (no config.ini beside the exe) asks for the maps directory before the window shows.
+main_window=
+for _ in $(seq 600); do
+    main_window=$(xdotool search --onlyvisible --name '^Quorvel picker$' 2>/dev/null | head -1 || true)
+    [[ -n $main_window ]] && break
+    dialog=$(xdotool search --onlyvisible --name 'Browse for Folder|Rechercher un dossier' 2>/dev/null | head -1 || true)
+    if [[ -n $dialog ]]; then
+        sleep 1
+        import -window root "$shots/qrvl-first-run.png"
+        echo "Screenshot of the first-run folder dialog: $shots/qrvl-first-run.png"
+        xdotool windowactivate --sync "$dialog" key Escape 2>/dev/null || xdotool key Escape
+        sleep 0.5
+    fi
+    kill -0 "$wine_pid" 2>/dev/null || break
+    sleep 0.1
+done
+if [[ -z $main_window ]]; then
+    echo "qrvl.exe showed no window within a minute" >&2
+    exit 1
+fi
+sleep 1
+import -window root "$shots/qrvl.png"
+echo "Screenshot of the main window: $shots/qrvl.png"

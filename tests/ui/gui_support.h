@@ -1,0 +1,134 @@
+// Helpers for the tests that drive the real windows under Wine: a recording shell, a scratch
+// folder, config.ini and registry fixtures, and a watcher that finds and closes dialogs.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/text_codec.h"
+#include "ui/shell_api.h"
+#include "ui/win32_shell_api.h"
+
+namespace qrvl::gui_test {
+
+// Records every notification-area and program-start call. The folder dialog is answered as a
+// cancel unless `realFolderDialog` is set, when shell32's own dialog opens.
+class RecordingShell : public ShellApi {
+  public:
+    struct NotifyCall {
+        std::uint32_t message;
+        NotifyIconDataA record;
+    };
+    struct StartCall {
+        std::string commandLine;
+        std::uint32_t show;
+    };
+
+    bool realFolderDialog = false;
+    std::vector<NotifyCall> notifyCalls;
+    std::vector<StartCall> starts;
+    int folderDialogs = 0;
+
+    const TextCodec& codec() const override { return real_->codec(); }
+    std::int32_t Shell_NotifyIconA(std::uint32_t message, const NotifyIconDataA* data) override {
+        notifyCalls.push_back({message, *data});
+        return 1;
+    }
+    ItemIdList SHBrowseForFolderA(const BrowseInfoA* info) override {
+        ++folderDialogs;
+        return realFolderDialog ? real_->SHBrowseForFolderA(info) : nullptr;
+    }
+    std::int32_t SHGetPathFromIDListA(ItemIdList list, char* path) override {
+        return real_->SHGetPathFromIDListA(list, path);
+    }
+    void CoTaskMemFree(void* memory) override { real_->CoTaskMemFree(memory); }
+    std::uint32_t WinExec(const char* commandLine, std::uint32_t show) override {
+        starts.push_back({commandLine, show});
+        return 33;
+    }
+
+  private:
+    std::shared_ptr<ShellApi> real_ = win32ShellApi();
+};
+
+// A fresh folder under the temp directory, removed with everything in it at the end.
+class ScratchFolder {
+  public:
+    explicit ScratchFolder(const std::wstring& name);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // Windows form of the path, without a trailing backslash.
+    std::wstring text() const { return path_.wstring(); }
+    // Creates an empty file (and its parent folders) at a path relative to the folder.
+    std::wstring touch(const std::wstring& relative) const;
+
+  private:
+    std::filesystem::path path_;
+};
+
+// config.ini's QRVL section, written and read through kernel32 as the program does.
+void writeConfig(const std::wstring& folder, const std::wstring& key, const std::wstring& value);
+std::wstring readConfig(const std::wstring& folder, const std::wstring& key);
+
+// The game's key, created for a test and removed again after it.
+class GameKey {
+  public:
+    GameKey();
+    ~GameKey();
+    GameKey(const GameKey&) = delete;
+    GameKey& operator=(const GameKey&) = delete;
+
+    // "Recent Maps" split into its entries; empty when the value is missing.
+    std::vector<std::wstring> recentMaps() const;
+    void setRecentMaps(const std::vector<std::wstring>& entries) const;
+};
+
+// Handles messages until `done` answers true or `timeout` passes; true when `done` did.
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+
+// Handles messages for a while.
+void pumpFor(std::chrono::milliseconds duration);
+
+// A visible top-level window of this process whose class name is `className`, or null.
+HWND findProcessWindow(const wchar_t* className);
+
+// Texts of every descendant of `window`.
+std::vector<std::wstring> childTexts(HWND window);
+
+// A thread that waits for a visible top-level window of this process with the given class,
+// calls `onFound` with it from that thread, and ends. Joined on destruction.
+class WindowWatcher {
+  public:
+    WindowWatcher(const wchar_t* className, std::function<void(HWND)> onFound,
+                  std::chrono::milliseconds timeout = std::chrono::seconds(30));
+    ~WindowWatcher();
+    WindowWatcher(const WindowWatcher&) = delete;
+    WindowWatcher& operator=(const WindowWatcher&) = delete;
+
+    bool found() const { return found_; }
+
+  private:
+    std::atomic<bool> found_{false};
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// The whole content of a file; empty when it cannot be read.
+std::string fileBytes(const std::filesystem::path& file);
+
+// A window's rectangle in its parent's client coordinates.
+RECT rectInParent(HWND control);
+
+}  // namespace qrvl::gui_test
