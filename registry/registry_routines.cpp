@@ -165,10 +165,13 @@ bool RegistryRoutines::setValue(const Handle* key, const std::wstring& valueName
     if (key == nullptr) {
         return false;
     }
-    return api_->RegSetValueExA(*key, encode(valueName).c_str(), 0,
-                                static_cast<std::uint32_t>(type),
-                                reinterpret_cast<const std::uint8_t*>(data.data()),
-                                static_cast<std::uint32_t>(data.size())) == kSuccess;
+    // Windows stores one byte more for a text type whose given bytes do not end in NUL when
+    // the byte after them is a NUL; a byte other than NUL there keeps the size exact.
+    const auto size = static_cast<std::uint32_t>(data.size());
+    data.push_back('\x01');
+    return api_->RegSetValueExA(
+               *key, encode(valueName).c_str(), 0, static_cast<std::uint32_t>(type),
+               reinterpret_cast<const std::uint8_t*>(data.data()), size) == kSuccess;
 }
 
 Variant RegistryRoutines::ReadRemoteRegistryValue(const std::wstring& sRemoteComputer, Handle hKey,

@@ -37,6 +37,7 @@ class RecordingRegistry : public reg::RegistryApi {
     std::vector<std::uint32_t> expandCapacities;
     std::vector<reg::Handle> closes;
     std::set<reg::Handle> openHandles;
+    std::set<reg::Handle> issuedHandles;  // every handle handed out, closed or not
 
     std::function<std::optional<std::int32_t>(const char* machine, reg::Handle* result)> onConnect;
     std::function<std::optional<std::int32_t>(std::uint32_t* type, std::uint8_t* data,
@@ -150,6 +151,7 @@ class RecordingRegistry : public reg::RegistryApi {
     void track(std::int32_t rc, const reg::Handle* result) {
         if (rc == reg::kSuccess && result != nullptr) {
             openHandles.insert(*result);
+            issuedHandles.insert(*result);
         }
     }
 

@@ -55,6 +55,12 @@ class FakeRegistryStore : public reg::RegistryApi {
             return reg::kInvalidHandle;
         }
         const std::string name = valueName ? valueName : "";
+        // Windows counts a NUL that follows text data the caller left unterminated.
+        const bool text = type == reg::kTypeSz || type == reg::kTypeExpandSz ||
+                          type == reg::kTypeMultiSz;
+        if (text && cbData > 0 && data[cbData - 1] != 0 && data[cbData] == 0) {
+            ++cbData;
+        }
         std::vector<std::uint8_t> bytes(data, data + cbData);
         if (Value* existing = find(*node, name)) {
             existing->type = type;

@@ -44,7 +44,10 @@ class RegistryRoutinesTest : public ::testing::Test {
         ASSERT_EQ(store->RegCreateKeyExA(kRoot, path.c_str(), 0, "", 0, reg::kKeyAllAccess, nullptr,
                                          &key, nullptr),
                   reg::kSuccess);
-        ASSERT_EQ(store->RegSetValueExA(key, name.c_str(), 0, type, data.data(),
+        // A byte other than NUL after the data keeps a text type at exactly these bytes.
+        std::vector<std::uint8_t> padded = data;
+        padded.push_back(1);
+        ASSERT_EQ(store->RegSetValueExA(key, name.c_str(), 0, type, padded.data(),
                                         static_cast<std::uint32_t>(data.size())),
                   reg::kSuccess);
         store->RegCloseKey(key);
