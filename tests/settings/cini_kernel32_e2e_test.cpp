@@ -133,6 +133,20 @@ TEST_F(CiniOverKernel32, DeletesRemoveKeysAndSections) {
     EXPECT_EQ(ini.Sections(), L"");
 }
 
+TEST_F(CiniOverKernel32, FieldsComeBackAsTheAnsiCodePageRendersThem) {
+    if (::GetACP() != 1252) {
+        GTEST_SKIP() << "written for the Western European code page";
+    }
+    ini.Section(L"QRVL \u3042");  // not in code page 1252
+    ini.Key(L"caf\u00e9");
+    ini.Value(L"\u00e9t\u00e9");
+    EXPECT_TRUE(ini.Success());
+    EXPECT_EQ(ini.Section(), L"QRVL ?");
+    EXPECT_EQ(ini.Key(), L"caf\u00e9");
+    EXPECT_EQ(ini.Value(), L"\u00e9t\u00e9");
+    EXPECT_EQ(kernel32Read("QRVL ?", "caf\xE9", folder / "config.ini"), "\xE9t\xE9");
+}
+
 TEST_F(CiniOverKernel32, WriteToAMissingFolderFails) {
     ini.path(folder.wstring() + L"\\no such folder\\config.ini");
     ini.Key(L"scm");
