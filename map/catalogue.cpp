@@ -62,7 +62,9 @@ void Catalogue::scanMaps(const std::wstring& directory, ScanRun& run) {
     }
     for (const std::wstring& subDirectory : *subDirectories) {
         if (yield_) {
-            yield_();
+            // A copy, since the events run in the yield may set a new hook.
+            const std::function<void()> yield = yield_;
+            yield();
         }
         if (!current(run)) {
             return;
