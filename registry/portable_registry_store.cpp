@@ -181,11 +181,11 @@ std::int32_t PortableRegistryStore::resolve(Handle key, Target& target) const {
 
 Handle PortableRegistryStore::allocate(std::shared_ptr<Node> node, std::uint32_t access) {
     // Handle values step by 4, as the platform's do, and stay small and positive.
-    const Handle handle = static_cast<Handle>(nextHandle_);
-    nextHandle_ += 4;
-    if (nextHandle_ >= 0x40000000u) {
-        nextHandle_ = 0x100;
-    }
+    Handle handle = 0;
+    do {
+        handle = static_cast<Handle>(nextHandle_);
+        nextHandle_ = nextHandle_ + 4 < 0x40000000u ? nextHandle_ + 4 : 0x100;
+    } while (handles_.count(handle) != 0);
     handles_[handle] = OpenKey{std::move(node), mapAccess(access)};
     return handle;
 }

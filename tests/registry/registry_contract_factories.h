@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,11 @@ struct ApiFactory {
     std::string name;
     std::function<std::shared_ptr<RegistryApi>()> make;
 };
+
+// How a failing test names its implementation.
+inline void PrintTo(const ApiFactory& factory, std::ostream* os) {
+    *os << factory.name;
+}
 
 // The in-memory store everywhere; on Windows also the real advapi32.
 std::vector<ApiFactory> apiFactories();
