@@ -63,15 +63,19 @@ class CINI {
     // The section names of the file, each followed by one NUL; the whole list, however long.
     std::wstring Sections();
 
-    // Replace the array's contents with the names found and set the count. Key names keep empty
-    // entries; section names drop them (a file can hold a key without a name, but an empty
-    // section name only shows up as a stray NUL in the list).
+    // Replace the array's contents with the names found, in file order, and set the count. An
+    // empty key name is listed (it names a key all the same); an empty section name is skipped,
+    // so callers that walk the sections never meet a nameless one.
     void EnumerateCurrentSection(NameArray& sKey, std::int32_t& iCount);
     void EnumerateAllSections(NameArray& sSections, std::int32_t& iCount);
 
     // Keep and restore a window's placement under "Maximised", "Left", "Top", "Width" and "Height"
     // in Section. Neither raises: a qrvl::Error from the window or an arithmetic overflow ends the
     // member with LastReturnCode 0. Key, and for the load also Default, are left as they were.
+    // The load fits the stored rectangle (or, for a missing or unreadable key, the window's own
+    // value) four pixels clear of every screen edge and at least lMinWidth x lMinHeight twips; a
+    // screen too small for that leaves the window where it is. A stored maximised state is
+    // applied either way.
     void SaveFormPosition(FormWindow& frmThis);
     void LoadFormPosition(FormWindow& frmThis, double lMinWidth = 3000, double lMinHeight = 3000);
 
