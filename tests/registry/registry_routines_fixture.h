@@ -1,4 +1,4 @@
-// Shared set-up of the RegistryRoutines unit tests: a registry store seen through a recorder.
+// Shared set-up of the RegistryRoutines unit tests: the in-memory store seen through a recorder.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,9 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "registry/portable_registry_store.h"
 #include "registry/registry_routines.h"
 #include "tests/registry/registry_routines_doubles.h"
-#include "tests/registry/registry_routines_fake_store.h"
+#include "tests/registry/registry_store_probe.h"
 
 namespace qrvl::test {
 
@@ -24,9 +25,11 @@ class RegistryRoutinesTest : public ::testing::Test {
     static constexpr reg::Handle kRoot = reg::kCurrentUser;
 
     RegistryRoutinesTest()
-        : store(std::make_shared<FakeRegistryStore>()),
+        : store(std::make_shared<reg::PortableRegistryStore>()),
+          probe(*store),
           recorder(std::make_shared<RecordingRegistry>(store)),
           routines(recorder) {
+        probe.setComputerNames({"LOCALBOX"});
         routines.hKey(kRoot);
         routines.KeyRoot(L"Software\\Test");
         routines.Subkey(L"Sub");
@@ -35,6 +38,7 @@ class RegistryRoutinesTest : public ::testing::Test {
     // Every member closes what it opened, whatever it answered or raised.
     void TearDown() override {
         EXPECT_TRUE(recorder->openHandles.empty()) << recorder->openHandles.size() << " open";
+        EXPECT_EQ(probe.openHandles(), 0u);
     }
 
     // Writes a value straight into the store, creating its key.
@@ -91,7 +95,8 @@ class RegistryRoutinesTest : public ::testing::Test {
         return r;
     }
 
-    std::shared_ptr<FakeRegistryStore> store;
+    std::shared_ptr<reg::PortableRegistryStore> store;
+    reg::RegistryStoreProbe probe;
     std::shared_ptr<RecordingRegistry> recorder;
     RegistryRoutines routines;
 };

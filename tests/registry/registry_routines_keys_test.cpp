@@ -199,7 +199,7 @@ class ListConversionTest : public RegistryRoutinesTest,
                            public ::testing::WithParamInterface<ListCase> {};
 
 TEST_P(ListConversionTest, ListsTheNameAndTheConvertedData) {
-    store->environment["W"] = "wide-expansion";
+    probe.setVariable("W", "wide-expansion");
     seed("Software\\L", "val", GetParam().type, bytesOf(GetParam().data));
     const auto values = routines.EnumRegistryValues(kRoot, L"Software\\L");
     ASSERT_EQ(values.Count(), 1) << GetParam().what;

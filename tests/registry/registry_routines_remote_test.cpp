@@ -107,7 +107,7 @@ class RemoteReadConversionTest : public RegistryRoutinesTest,
                                  public ::testing::WithParamInterface<RemoteReadCase> {};
 
 TEST_P(RemoteReadConversionTest, ConvertsAsTheLocalReadWithTheEmptyValueAsDefault) {
-    store->environment["W"] = "wide-expansion";
+    probe.setVariable("W", "wide-expansion");
     seed(kKey, "v", GetParam().type, bytesOf(GetParam().data));
     EXPECT_EQ(routines.ReadRemoteRegistryValue(L"localbox", kRoot, L"v"), GetParam().expected)
         << GetParam().what;

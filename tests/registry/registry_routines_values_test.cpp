@@ -153,14 +153,14 @@ TEST_F(RegistryRoutinesTest, MultiStringWithAVeryLongFirstItemReadsWhole) {
 // ---- REG_EXPAND_SZ ----
 
 TEST_F(RegistryRoutinesTest, ExpansionLongerThanTheTextComesBackWhole) {
-    store->environment["WHO"] = "a-rather-long-user-name";
+    probe.setVariable("WHO", "a-rather-long-user-name");
     seed(kKey, "v", 2, bytesOf("%WHO%\\x\0"s));
     EXPECT_EQ(routines.GetRegistryValue(L"v"),
               Variant(std::wstring(L"a-rather-long-user-name\\x")));
 }
 
 TEST_F(RegistryRoutinesTest, ExpansionShorterThanTheTextHasNoNulAtItsEnd) {
-    store->environment["W"] = "a";
+    probe.setVariable("W", "a");
     seed(kKey, "v", 2, bytesOf("<%W%>\0"s));
     EXPECT_EQ(routines.GetRegistryValue(L"v"), Variant(std::wstring(L"<a>")));
 }
