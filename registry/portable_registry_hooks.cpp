@@ -13,6 +13,10 @@ std::optional<std::int64_t> StoreHooks::enter(const StoreCallRecord& record) {
     }
     const std::size_t i = index(record.call);
     const std::uint64_t number = ++counts_[i];
+    // A long run (the process-wide store behind a timer) keeps only its latest calls.
+    if (log_.size() >= kLogLimit) {
+        log_.erase(log_.begin(), log_.begin() + kLogLimit / 2);
+    }
     log_.push_back(record);
     if (hooks_[i]) {
         inHook_ = true;

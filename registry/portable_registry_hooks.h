@@ -59,6 +59,7 @@ class StoreHooks {
     void setHook(StoreCall call, std::function<void(std::uint64_t)> hook);
 
     std::uint64_t count(StoreCall call) const { return counts_[index(call)]; }
+    // The latest calls (at least the last 32768 of them), oldest first.
     const std::vector<StoreCallRecord>& log() const { return log_; }
     void clearLog() {
         log_.clear();
@@ -78,6 +79,7 @@ class StoreHooks {
         int after = 0;
     };
     static std::size_t index(StoreCall call) { return static_cast<std::size_t>(call); }
+    static constexpr std::size_t kLogLimit = 1u << 16;
 
     std::array<std::uint64_t, kStoreCallKinds> counts_{};
     std::array<std::vector<Failure>, kStoreCallKinds> failures_{};

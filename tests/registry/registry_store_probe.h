@@ -47,8 +47,9 @@ class RegistryStoreProbe {
         store_.hooks_.setHook(call, std::move(hook));
     }
 
-    // Every call so far (since clearCalls, which also sets the counts back to 0), in order,
-    // with its arguments and result (see StoreCallRecord).
+    // The calls since clearCalls (which also sets the counts back to 0), oldest first, with
+    // their arguments and results (see StoreCallRecord); a very long run keeps the latest
+    // 32768 or more.
     const std::vector<StoreCallRecord>& calls() const { return store_.hooks_.log(); }
     std::uint64_t callCount(StoreCall call) const { return store_.hooks_.count(call); }
     void clearCalls() { store_.hooks_.clearLog(); }
