@@ -33,7 +33,8 @@ fs::path benchTree() {
     auto fill = [&file](const fs::path& directory) {
         fs::create_directories(directory);
         for (int i = 0; i < kFilesPerDirectory; ++i, ++file) {
-            std::string name = "file" + std::to_string(file);
+            std::string name = "file";
+            name += std::to_string(file);
             if (file % 10 == 0) {
                 name += (file / 10) % 2 == 0 ? ".scm" : ".scx";
             } else {
@@ -43,10 +44,14 @@ fs::path benchTree() {
         }
     };
     for (int top = 0; top < kTopDirectories; ++top) {
-        const fs::path topPath = root / ("d" + std::to_string(top));
+        std::string topName = "d";
+        topName += std::to_string(top);
+        const fs::path topPath = root / topName;
         fill(topPath);
         for (int sub = 0; sub < kSubDirectoriesEach; ++sub) {
-            fill(topPath / ("s" + std::to_string(sub)));
+            std::string subName = "s";
+            subName += std::to_string(sub);
+            fill(topPath / subName);
         }
     }
     std::ofstream(done).put('x');
@@ -77,8 +82,12 @@ void BM_RecentMapsUpdate(benchmark::State& state) {
     store->RegCloseKey(key);
     qrvl::MapCollection col;
     for (int i = 0; i < 100000; ++i) {
-        col.Add(L"C:\\Program Files\\Starcraft\\Maps\\Download\\pack" + std::to_wstring(i / 100) +
-                L"\\map" + std::to_wstring(i) + (i % 2 == 0 ? L".scm" : L".scx"));
+        std::wstring path = L"C:\\Program Files\\Starcraft\\Maps\\Download\\pack";
+        path += std::to_wstring(i / 100);
+        path += L"\\map";
+        path += std::to_wstring(i);
+        path += i % 2 == 0 ? L".scm" : L".scx";
+        col.Add(std::move(path));
     }
     qrvl::RecentMapsUpdate update(store);
     for (auto _ : state) {

@@ -111,10 +111,8 @@ class FileSystemLister final : public DirectoryLister {
         if (!full) {
             return nullptr;
         }
+        // Listing a path that is not a directory fails, so it needs no test of its own.
         std::error_code ec;
-        if (!fs::is_directory(*full, ec)) {
-            return nullptr;
-        }
         fs::directory_iterator it(*full, ec);
         if (ec) {
             return nullptr;

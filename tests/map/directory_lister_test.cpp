@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -147,6 +148,25 @@ TEST_F(RealTree, LinkedDirectoriesAreFollowedOnceAndLoopsEnd) {
                                      m + L"z-linked" + kSep + L"c.scm"));
     // sub, its loop back to maps, y-again (already walked as sub) and z-linked.
     EXPECT_EQ(yields, 4);
+}
+
+// A tree made by the host where this process cannot make links itself (under Wine).
+TEST(HostLinkTree, LinkedDirectoriesAreWalkedOnceAndTheLoopEnds) {
+    const char* tree = std::getenv("QRVL_LINK_TREE");
+    if (tree == nullptr) {
+        GTEST_SKIP() << "no tree made by the host";
+    }
+    const std::wstring m = fs::path(tree).lexically_normal().wstring() + kSep + L"maps" + kSep;
+    Catalogue catalogue;
+    int yields = 0;
+    catalogue.setYield([&] { ++yields; });
+
+    catalogue.rebuildCatalogue(m);
+
+    EXPECT_THAT(items(catalogue.allMaps()),
+                ElementsAre(m + L"a.scm", m + L"again" + kSep + L"b.scx"));
+    // again (walked), sub (the same directory again), sub's loop back to maps.
+    EXPECT_EQ(yields, 3);
 }
 
 TEST_F(RealTree, ANameWithoutATextFormIsNeverAMap) {
