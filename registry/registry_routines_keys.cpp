@@ -97,11 +97,11 @@ KeyedCollection<std::wstring> RegistryRoutines::EnumRegistryKeys(Handle hKey,
     for (std::uint32_t index = 0;; ++index) {
         std::fill(name.begin(), name.end(), ' ');
         std::uint32_t nameLength = kNameBuffer;
-        char className[1] = {'\0'};
-        std::uint32_t classLength = 1;
         FileTime lastWrite;
+        // The class name is not wanted; asking for none also keeps the platform from answering
+        // ERROR_MORE_DATA, without the name, for a sub-key that has a class.
         const std::int32_t rc = api_->RegEnumKeyExA(listed, index, name.data(), &nameLength,
-                                                    nullptr, className, &classLength, &lastWrite);
+                                                    nullptr, nullptr, nullptr, &lastWrite);
         if (rc == kNoMoreItems) {
             break;
         }

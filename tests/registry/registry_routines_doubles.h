@@ -35,6 +35,7 @@ class RecordingRegistry : public reg::RegistryApi {
     std::vector<std::string> deletedKeys;      // paths given to RegDeleteKeyA
     std::vector<std::uint32_t> enumNameSizes;  // cchValueName passed to each RegEnumValueA
     std::vector<std::uint32_t> expandCapacities;
+    bool classNameAsked = false;  // whether any RegEnumKeyExA call passed a class buffer
     std::vector<reg::Handle> closes;
     std::set<reg::Handle> openHandles;
     std::set<reg::Handle> issuedHandles;  // every handle handed out, closed or not
@@ -108,6 +109,7 @@ class RecordingRegistry : public reg::RegistryApi {
     std::int32_t RegEnumKeyExA(reg::Handle key, std::uint32_t index, char* name,
                                std::uint32_t* cchName, std::uint32_t* reserved, char* className,
                                std::uint32_t* cchClass, reg::FileTime* lastWriteTime) override {
+        classNameAsked = classNameAsked || className != nullptr || cchClass != nullptr;
         if (onEnumKey) {
             if (auto rc = onEnumKey(index, name, cchName)) {
                 return *rc;

@@ -136,6 +136,19 @@ TEST_F(RegistryRoutinesE2eTest, PlatformCountsANulAfterUnterminatedTextAndClosed
     EXPECT_EQ(readRaw("m"), "a\0b\0"s);
 }
 
+TEST_F(RegistryRoutinesE2eTest, ListsASubkeyThatHasAClassName) {
+    ASSERT_EQ(routines.CreateKey(), L"0");
+    HKEY key = nullptr;
+    const std::string path = base + "\\Classy";
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, const_cast<char*>("SomeClass"), 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              0);
+    RegCloseKey(key);
+    const auto keys = routines.EnumRegistryKeys(reg::kCurrentUser, wide(base));
+    ASSERT_EQ(keys.Count(), 1);
+    EXPECT_EQ(keys.Item(L"classy"), L"Classy");
+}
+
 TEST_F(RegistryRoutinesE2eTest, EnumeratingAnInvalidHandleRaisesFive) {
     EXPECT_EQ(
         [&] {
