@@ -109,6 +109,18 @@ TEST_F(Form1Test, ATickDuringTheScanDrawsFromTheMapsFoundSoFar) {
     EXPECT_EQ(recent(), L"C:\\maps/a.scm" + kNul + L"C:\\maps/sub/c.scm");
 }
 
+TEST_F(Form1Test, ADirectoryChangeDuringAScanLeavesOnlyTheNewDirectorysMaps) {
+    random = std::make_shared<ScriptedRandom>(std::vector<float>{0.99f});
+    lister->tree.add(L"C:\\other", {L"z.scm"});
+    writeConfig("[QRVL]\nscm=yes\n");
+    load();
+    host.pending = [this] { form->Text1.Text(L"C:\\other\\"); };
+    form->Text1.Text(L"C:\\maps\\");  // changed again before "sub" is entered
+    EXPECT_EQ(config(), "[QRVL]\nscm=yes\npath=C:\\other\\\n");
+    form->Timer1.Tick();
+    EXPECT_EQ(recent(), L"C:\\other/z.scm");
+}
+
 TEST_F(Form1Test, AnUnreadableSettingsFileLeavesTheControlsAsDesigned) {
     std::filesystem::create_directory(configFile());  // there, but no ordinary file
     shell.answers = {std::nullopt};
