@@ -29,10 +29,16 @@ enum class StoreCall : std::size_t {
 };
 inline constexpr std::size_t kStoreCallKinds = 11;
 
-// One call as the store received it. `text` is the path, value name, computer name or source
-// text (empty, with textGiven false, when the pointer was null); `size` is the buffer size or
-// length passed in (0 when its pointer was null); `access` the access mask of an open or
-// create; `result` what the call answered.
+// One call as the store received it:
+// - `text`: the path, value name, computer name or source text (empty, with textGiven false,
+//   when the pointer was null);
+// - `access`: the access mask of an open or create; `type`: the type code of a write, the
+//   options of an open or create;
+// - `index`: the index of a listing call;
+// - `size`: the data size of a write, the data buffer's size passed to a query or value
+//   listing, the destination's size of an expansion; `nameSize`: the name length passed to a
+//   listing call (both 0 when their pointer was null);
+// - `result`: what the call answered.
 struct StoreCallRecord {
     StoreCall call{};
     std::int32_t key = 0;
@@ -41,6 +47,7 @@ struct StoreCallRecord {
     std::uint32_t access = 0;
     std::uint32_t index = 0;
     std::uint32_t size = 0;
+    std::uint32_t nameSize = 0;
     std::uint32_t type = 0;
     std::int64_t result = 0;
 };

@@ -464,7 +464,7 @@ std::int32_t PortableRegistryStore::RegEnumKeyExA(Handle key, std::uint32_t inde
                                                   FileTime* lastWriteTime) {
     StoreCallRecord record = callRecord(StoreCall::EnumKey, key);
     record.index = index;
-    record.size = cchName != nullptr ? *cchName : 0;
+    record.nameSize = cchName != nullptr ? *cchName : 0;
     if (auto fault = hooks_.enter(record)) {
         return static_cast<std::int32_t>(*fault);
     }
@@ -515,7 +515,7 @@ std::int32_t PortableRegistryStore::RegEnumValueA(Handle key, std::uint32_t inde
     StoreCallRecord record = callRecord(StoreCall::EnumValue, key);
     record.index = index;
     record.size = cbData != nullptr ? *cbData : 0;
-    record.access = cchValueName != nullptr ? *cchValueName : 0;
+    record.nameSize = cchValueName != nullptr ? *cchValueName : 0;
     if (auto fault = hooks_.enter(record)) {
         return static_cast<std::int32_t>(*fault);
     }
