@@ -124,7 +124,6 @@ std::vector<IniDocument::Section> IniDocument::sections() const {
 }
 
 std::optional<IniDocument::Section> IniDocument::findSection(std::string_view name) const {
-    name = trim(name);
     for (const auto& section : sections()) {
         // A nameless header ("[]") can never be reached: the empty name means the lines before
         // the first header, and only those.
@@ -152,7 +151,6 @@ std::optional<IniDocument::Entry> IniDocument::entryAt(std::size_t line) const {
 
 std::optional<IniDocument::Entry> IniDocument::findEntry(const Section& section,
                                                          std::string_view key) const {
-    key = trim(key);
     const auto begin = section.hasHeader ? section.first + 1 : section.first;
     for (auto i = begin; i < section.end; ++i) {
         // A line without "=" still takes part: it hides a later line of the same name.
@@ -208,7 +206,7 @@ void IniDocument::insertLine(std::size_t at, std::string text) {
 void IniDocument::setValue(std::string_view sectionName, std::string_view key,
                            std::string_view value) {
     key = trim(key);
-    auto section = findSection(sectionName);
+    auto section = findSection(trim(sectionName));
     if (!section) {
         const auto name = trim(sectionName);
         if (name.empty()) {

@@ -43,6 +43,8 @@ class IniDocument {
 
     std::string bytes() const;
 
+    // Names as given: Windows trims them for a value's read and write, but not for a key list
+    // or a removal, where " S " does not find [S].
     std::optional<Section> findSection(std::string_view name) const;
     std::optional<Entry> findEntry(const Section& section, std::string_view key) const;
 
@@ -51,7 +53,8 @@ class IniDocument {
     std::vector<std::string_view> sectionNames() const;
     std::vector<std::string_view> keyNames(const Section& section) const;
 
-    // The edits. setValue adds the section (at the end) and the key (after the section's last
+    // The edits. setValue trims the names it is given; the removals take them as they stand.
+    // setValue adds the section (at the end) and the key (after the section's last
     // non-blank line) when missing; a changed entry keeps its spelling, only the value changes.
     void setValue(std::string_view section, std::string_view key, std::string_view value);
     // Each returns whether anything was there to remove.

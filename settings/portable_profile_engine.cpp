@@ -106,9 +106,6 @@ bool hasLineBreak(const char* text) {
 
 // Windows writes such a key as it stands and then finds another key, or a header, in its place.
 bool isWritableKey(const char* key) {
-    if (!key) {
-        return true;
-    }
     const auto name = IniDocument::trim(key);
     return name.find('=') == std::string_view::npos && (name.empty() || name.front() != '[');
 }
@@ -150,14 +147,19 @@ std::uint32_t PortableProfileEngine::GetPrivateProfileStringA(const char* sectio
             return copyList(document ? document->sectionNames() : std::vector<std::string_view>{},
                             buffer, size);
         }
-        const auto found = document ? document->findSection(section) : std::nullopt;
         if (!key) {
+            const auto found = document ? document->findSection(section) : std::nullopt;
             const auto names = found ? document->keyNames(*found) : std::vector<std::string_view>{};
-            // A section without keys, or no section at all, answers with the default instead.
-            return names.empty() ? copyValue(listDefault(defaultText), buffer, size)
-                                 : copyList(names, buffer, size);
+            // A list that would start with a NUL (no keys, no section, or a first key without a
+            // name) answers with the default instead.
+            return names.empty() || names.front().empty()
+                       ? copyValue(listDefault(defaultText), buffer, size)
+                       : copyList(names, buffer, size);
         }
-        const auto entry = found ? document->findEntry(*found, key) : std::nullopt;
+        const auto found =
+            document ? document->findSection(IniDocument::trim(section)) : std::nullopt;
+        const auto entry =
+            found ? document->findEntry(*found, IniDocument::trim(key)) : std::nullopt;
         if (entry && entry->value) {
             return copyValue(unquote(*entry->value), buffer, size);
         }
@@ -170,13 +172,23 @@ std::uint32_t PortableProfileEngine::GetPrivateProfileStringA(const char* sectio
 std::int32_t PortableProfileEngine::WritePrivateProfileStringA(const char* section, const char* key,
                                                                const char* text,
                                                                const char* fileName) {
-    if (!section || !fileName || !*fileName || hasLineBreak(section) || hasLineBreak(key) ||
-        hasLineBreak(text) || !isWritableKey(key)) {
+    if (!section || !fileName || !*fileName) {
+        return 0;
+    }
+    if (key && text &&
+        (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(text) || !isWritableKey(key))) {
         return 0;
     }
     try {
-        const auto target = pathFromUtf8(fileName);
+        auto target = pathFromUtf8(fileName);
         std::error_code error;
+        // Renaming over a link would replace the link; the new file belongs beside the real one.
+        if (fs::is_symlink(fs::symlink_status(target, error))) {
+            target = fs::canonical(target, error);
+            if (error) {
+                return 0;
+            }
+        }
         const auto status = fs::status(target, error);
         const bool existed = fs::exists(status);
         if (existed && !fs::is_regular_file(status)) {

@@ -90,6 +90,14 @@ TEST_P(ProfileContract, NamesMatchIgnoringCaseAndSurroundingBlanks) {
     EXPECT_EQ(value(" Sec ", "\tkey "), "1");
     EXPECT_EQ(value("OTHER", "k"), "2");
     EXPECT_EQ(value("Othe", "k"), "DEF");
+    // A key list and a removal take the section's name as it stands.
+    EXPECT_EQ(read("other", nullptr).text, "k\0"s);
+    EXPECT_EQ(read(" other ", nullptr).text, "DEF");
+    EXPECT_NE(write(" Sec", "key", nullptr), 0);
+    EXPECT_NE(write("Sec", " key ", nullptr), 0);
+    EXPECT_NE(write("Other ", nullptr, nullptr), 0);
+    EXPECT_EQ(sections(), "Sec\0Other\0"s);
+    EXPECT_EQ(value("Sec", "key"), "1");
 }
 
 TEST_P(ProfileContract, HeaderRunsToLastBracketAndLineWithoutOneIsNoHeader) {
@@ -148,6 +156,10 @@ TEST_P(ProfileContract, KeyListHoldsKeysWithValuesInFileOrder) {
     given("[A]\nk=first\nk=second\nempty=\n=noname\nnoeq\n;c=1\n#h=2\n\n[B]\nx=1\n");
     EXPECT_EQ(keys("A"), "k\0k\0empty\0\0#h\0"s);
     EXPECT_EQ(keys("b"), "x\0"s);
+    // A list that would begin with a NUL is no list: the default comes instead.
+    given("[T]\n=x\nk=1\n[U]\nk=1\n=x\n");
+    EXPECT_EQ(read("T", nullptr).text, "DEF");
+    EXPECT_EQ(read("U", nullptr).text, "k\0\0"s);
 }
 
 TEST_P(ProfileContract, EmptyKeyListGivesDefaultOnlyUnquoted) {
