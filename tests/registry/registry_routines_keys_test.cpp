@@ -115,6 +115,13 @@ TEST_F(RegistryRoutinesTest, DeleteValueAnswersTheOpenOrTheDeletionCode) {
     EXPECT_EQ(recorder->opens.back().access, reg::kKeyAllAccess);
 }
 
+TEST_F(RegistryRoutinesTest, DeleteValueGivesTheNameBackAsTheCodePageHasIt) {
+    seedKey(kKey);
+    std::wstring name = L"a\xD800";  // a lone surrogate has no form in any code page
+    EXPECT_EQ(routines.DeleteValue(name), reg::kFileNotFound);
+    EXPECT_EQ(name, L"a\xFFFD");
+}
+
 // ---- EnumRegistryKeys ----
 
 TEST_F(RegistryRoutinesTest, EnumKeysOfAMissingKeyIsEmpty) {
