@@ -1,6 +1,7 @@
 // The recent-maps update: a random map of the catalogue put at the head of the game's list.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
