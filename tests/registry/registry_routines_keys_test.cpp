@@ -265,6 +265,26 @@ TEST_F(RegistryRoutinesTest, EnumValuesListsLargeDataAndGoesOn) {
     }
 }
 
+TEST_F(RegistryRoutinesTest, EnumValuesRetriesWithTheWholeNameBuffer) {
+    std::vector<std::uint8_t> large(5000, 'z');
+    large.back() = '\0';
+    seed("Software\\L", "large", 1, large);
+    int calls = 0;
+    // Windows may cut the name length down to the name's own on ERROR_MORE_DATA.
+    recorder->onEnumValue = [&](std::uint32_t, char*, std::uint32_t* cch, std::uint32_t*,
+                                std::uint8_t*, std::uint32_t* size) -> std::optional<std::int32_t> {
+        if (++calls > 1) {
+            return std::nullopt;
+        }
+        *cch = 5;
+        *size = 5000;
+        return reg::kMoreData;
+    };
+    const auto values = routines.EnumRegistryValues(kRoot, L"Software\\L");
+    ASSERT_EQ(values.Count(), 1);
+    EXPECT_EQ(std::get<std::wstring>(values.Item(L"large")[1]).size(), 4999u);
+}
+
 TEST_F(RegistryRoutinesTest, EnumValuesEndsQuietlyAtAFailingCall) {
     seed("Software\\L", "a", 4, bytesOf("\x01\0\0\0"s));
     seed("Software\\L", "b", 4, bytesOf("\x02\0\0\0"s));
