@@ -55,6 +55,7 @@ cleanup() {
     true
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM
 export DISPLAY=:$screen_no
 for _ in $(seq 50); do
     xdotool getdisplaygeometry >/dev/null 2>&1 && break
@@ -67,16 +68,22 @@ shots=$top/build/screenshots
 mkdir -p "$shots"
 
 # A first run (no config.ini beside the exe) asks for the maps directory before the window shows.
+# The dialog is cancelled here, as a user would, and the window then shows with no directory.
 main_window=
+dialog_shot=
 for _ in $(seq 600); do
     main_window=$(xdotool search --onlyvisible --name '^Quorvel picker$' 2>/dev/null | head -1 || true)
     [[ -n $main_window ]] && break
     dialog=$(xdotool search --onlyvisible --name 'Browse for Folder|Rechercher un dossier' 2>/dev/null | head -1 || true)
     if [[ -n $dialog ]]; then
-        sleep 1
-        import -window root "$shots/qrvl-first-run.png"
-        echo "Screenshot of the first-run folder dialog: $shots/qrvl-first-run.png"
-        xdotool windowactivate --sync "$dialog" key Escape 2>/dev/null || xdotool key Escape
+        if [[ -z $dialog_shot ]]; then
+            sleep 1
+            dialog_shot=$shots/qrvl-first-run.png
+            import -window root "$dialog_shot"
+            echo "Screenshot of the first-run folder dialog: $dialog_shot"
+        fi
+        # Without a window manager nothing gives the dialog the focus; give it, then Esc.
+        xdotool windowfocus --sync "$dialog" key --clearmodifiers Escape 2>/dev/null || true
         sleep 0.5
     fi
     kill -0 "$wine_pid" 2>/dev/null || break

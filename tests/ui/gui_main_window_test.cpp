@@ -108,12 +108,10 @@ TEST_F(MainWindowTest, PlacesEveryControlAtItsTwipsRectangleForTheWindowsDpiInTa
         {IDC_COMMAND1, L"Button", L"...", kCommand1Twips},
         {IDC_COMMAND2, L"Button", L"E&xit", kCommand2Twips},
     };
-    HWND child = GetWindow(main, GW_CHILD);
     for (const ControlCase& c : cases) {
         SCOPED_TRACE(c.id);
+        HWND child = window.control(c.id);
         ASSERT_NE(child, nullptr);
-        // The order of the child list is the order Tab walks.
-        EXPECT_EQ(GetDlgCtrlID(child), c.id);
         EXPECT_EQ(_wcsicmp(className(child).c_str(), c.className), 0) << className(child);
         if (c.text) {
             EXPECT_EQ(windowText(child), c.text);
@@ -124,7 +122,13 @@ TEST_F(MainWindowTest, PlacesEveryControlAtItsTwipsRectangleForTheWindowsDpiInTa
         EXPECT_EQ(actual.top, expected.top);
         EXPECT_EQ(actual.right, expected.right);
         EXPECT_EQ(actual.bottom, expected.bottom);
-        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    // Tab walks the controls in their designed order and comes round again.
+    const int tabOrder[] = {IDC_SCM, IDC_SCX, IDC_TEXT1, IDC_COMMAND1, IDC_COMMAND2, IDC_SCM};
+    HWND at = window.control(IDC_COMMAND2);
+    for (int id : tabOrder) {
+        at = GetNextDlgTabItem(main, at, FALSE);
+        EXPECT_EQ(GetDlgCtrlID(at), id);
     }
 
     // The directory box holds the saved path, cannot be typed into, and the boxes stay clear.

@@ -10,7 +10,8 @@ namespace qrvl::win32 {
 
 namespace {
 
-constexpr DWORD kAboutStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// No WS_CLIPCHILDREN: the frame does not paint its inside, the window's background does.
+constexpr DWORD kAboutStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kAboutExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr double kLabelPoints = 8.25;
 
@@ -137,7 +138,7 @@ void AboutWindow::create() {
                                 .text = label.text,
                                 .id = label.id,
                                 .twips = inClient(label.inFrame),
-                                .style = child | SS_LEFT | SS_NOPREFIX | SS_NOTIFY});
+                                .style = child | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY});
     }
     createControl(window_, {.className = WC_STATICW,
                             .text = L"",
@@ -145,6 +146,10 @@ void AboutWindow::create() {
                             .twips = kImage1Twips,
                             .style = child | SS_OWNERDRAW,
                             .exStyle = WS_EX_CLIENTEDGE});
+
+    // The frame lies under its labels, as the forms runtime drew a frame under its contents.
+    SetWindowPos(GetDlgItem(window_, IDC_ABOUT_FRAME1), HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     form_.Label10.view = [this](const std::wstring& text) {
         SetWindowTextW(GetDlgItem(window_, IDC_ABOUT_LABEL10), text.c_str());

@@ -102,8 +102,53 @@ int CALLBACK faceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
 
 }  // namespace
 
+namespace {
+
+LOGFONTW layoutLogFont(UINT dpi) {
+    LOGFONTW lf = messageLogFont(dpi);
+    // The default GUI font's own face where there is one: the layouts' widths were measured in
+    // it, and wider faces (Tahoma, Segoe UI) cut the longer captions.
+    for (const wchar_t* face : {L"Microsoft Sans Serif", L"MS Sans Serif"}) {
+        if (fontInstalled(face)) {
+            lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+            break;
+        }
+    }
+    lf.lfHeight = -static_cast<LONG>(std::lround(kLayoutFontPoints * dpi / 72.0));
+    lf.lfWidth = 0;
+    return lf;
+}
+
+bool captionsFit(const LOGFONTW& lf, const std::vector<FitText>& captions) {
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontIndirectW(&lf);
+    HGDIOBJ old = SelectObject(dc, font);
+    bool fit = true;
+    for (const FitText& caption : captions) {
+        RECT r{0, 0, 0, 0};
+        DrawTextW(dc, caption.text.c_str(), static_cast<int>(caption.text.size()), &r,
+                  DT_CALCRECT | DT_SINGLELINE);
+        if (r.right > caption.width)
+            fit = false;
+    }
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    return fit;
+}
+
+}  // namespace
+
 Font messageFont(UINT dpi) {
-    const LOGFONTW lf = messageLogFont(dpi);
+    const LOGFONTW lf = layoutLogFont(dpi);
+    return Font(CreateFontIndirectW(&lf));
+}
+
+Font fittedMessageFont(UINT dpi, const std::vector<FitText>& captions) {
+    LOGFONTW lf = layoutLogFont(dpi);
+    const LONG smallest = lf.lfHeight * 7 / 8;
+    while (lf.lfHeight < smallest && !captionsFit(lf, captions))
+        ++lf.lfHeight;
     return Font(CreateFontIndirectW(&lf));
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace qrvl::win32 {
 
@@ -59,12 +60,27 @@ class Font {
     HFONT handle_ = nullptr;
 };
 
-// The system's message-box font (Segoe UI on current Windows, Tahoma under Wine), at `dpi`.
+// The layouts were drawn for 8-point text: larger text would not fit the captions' widths.
+inline constexpr double kLayoutFontPoints = 8.0;
+
+// The default GUI font (Microsoft Sans Serif, or MS Sans Serif) at the layouts' 8 points,
+// scaled to `dpi`; the message-box font's face where neither is installed.
 Font messageFont(UINT dpi);
 
 // A font by face name and size in points at `dpi`. Falls back to the message font's face when
 // the system has no font of that name (Wine often lacks Comic Sans MS).
 Font pointFont(const wchar_t* face, double points, int weight, bool underline, UINT dpi);
+
+// A caption and the pixels it has to fit in.
+struct FitText {
+    std::wstring text;
+    int width = 0;
+};
+
+// messageFont(dpi), made a pixel or two smaller when some caption would not fit otherwise
+// (faces differ in width between systems; Wine often substitutes a wider one). Never below
+// seven-eighths of the layout size.
+Font fittedMessageFont(UINT dpi, const std::vector<FitText>& captions);
 
 // True when a font of exactly this face name is installed.
 bool fontInstalled(const wchar_t* face);

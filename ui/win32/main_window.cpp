@@ -101,7 +101,8 @@ void MainWindow::createControls() {
                             .text = form_->Label1.Caption().c_str(),
                             .id = IDC_LABEL1,
                             .twips = kLabel1Twips,
-                            .style = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX});
+                            .style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFTNOWORDWRAP |
+                                     SS_NOPREFIX});
     createControl(window_, {.className = WC_BUTTONW,
                             .text = form_->scm.Caption.c_str(),
                             .id = IDC_SCM,
@@ -128,6 +129,10 @@ void MainWindow::createControls() {
                             .id = IDC_COMMAND2,
                             .twips = kCommand2Twips,
                             .style = tab | BS_PUSHBUTTON});
+    // Labels lie under the other controls, as windowless labels of the forms runtime did: the
+    // label's last pixel row would otherwise cover the directory box's top edge.
+    SetWindowPos(control(IDC_LABEL1), HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void MainWindow::bindControls() {
@@ -158,7 +163,15 @@ void MainWindow::applyTimer() {
 }
 
 void MainWindow::applyDpi(UINT dpi) {
-    font_ = messageFont(dpi);
+    // A check box's caption starts after its box and a gap.
+    const int box = GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi) + MulDiv(6, dpi, 96);
+    const auto width = [dpi](const TwipsRect& twips) {
+        const RECT r = twipsToPixelRect(twips, dpi);
+        return static_cast<int>(r.right - r.left);
+    };
+    font_ = fittedMessageFont(dpi, {{form_->Label1.Caption(), width(kLabel1Twips)},
+                                    {form_->scm.Caption, width(kScmTwips) - box},
+                                    {form_->scx.Caption, width(kScxTwips) - box}});
     applyFontToChildren(window_, font_.get());
     placeControl(control(IDC_LABEL1), kLabel1Twips, dpi);
     placeControl(control(IDC_SCM), kScmTwips, dpi);
