@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -22,6 +23,13 @@ constexpr std::int32_t kKeyDeleted = 1018;
 constexpr std::uint32_t kQueryValue = 0x0001;
 constexpr std::uint32_t kSetValue = 0x0002;
 constexpr std::uint32_t kEnumerateSubKeys = 0x0008;
+
+// Limits in characters. The "A" calls convert a sub-key path into a buffer of 260 characters
+// and answer 234 for a longer one; Wine takes key names of up to 256 characters (Windows
+// says 255) and value names of up to 16383.
+constexpr std::size_t kMaxPathLength = 260;
+constexpr std::size_t kMaxKeyNameLength = 256;
+constexpr std::size_t kMaxValueNameLength = 16383;
 
 constexpr std::uint32_t kCreatedNewKey = 1;
 constexpr std::uint32_t kOpenedExistingKey = 2;
@@ -83,6 +91,27 @@ void copyData(std::uint32_t type, const std::vector<std::uint8_t>& bytes, std::u
     if (isTextType(type) && !bytes.empty() && bytes.back() != 0 && bytes.size() < capacity) {
         data[bytes.size()] = 0;
     }
+}
+
+std::size_t characters(std::string_view text) {
+    return nameKey(text).size();
+}
+
+// Splits a sub-key path as the platform does: 234 for one too long to convert, 161 for one
+// that begins with a backslash, 87 for a key name too long.
+std::int32_t parsePath(std::string_view path, std::vector<std::string>& parts) {
+    if (characters(path) > kMaxPathLength) {
+        return kMoreData;
+    }
+    if (!splitKeyPath(path, parts)) {
+        return kBadPathName;
+    }
+    for (const auto& part : parts) {
+        if (characters(part) > kMaxKeyNameLength) {
+            return kInvalidParameter;
+        }
+    }
+    return kSuccess;
 }
 
 std::string readComputerName() {
@@ -210,17 +239,22 @@ std::int32_t PortableRegistryStore::RegOpenKeyExA(Handle key, const char* subKey
     if (rc == kInvalidHandle) {
         return answer(rc);
     }
+    const bool itself = subKey == nullptr || *subKey == '\0';
+    std::vector<std::string> parts;
+    const std::int32_t pathRc = itself ? kSuccess : parsePath(subKey, parts);
+    if (pathRc == kMoreData) {
+        return answer(pathRc);
+    }
     *result = 0;
     if (rc != kSuccess) {
         return answer(rc);
     }
-    if (subKey == nullptr || *subKey == '\0') {
+    if (itself) {
         *result = target.predefined ? key : allocate(target.node, samDesired);
         return answer(kSuccess);
     }
-    std::vector<std::string> parts;
-    if (!splitKeyPath(subKey, parts)) {
-        return answer(kBadPathName);
+    if (pathRc != kSuccess) {
+        return answer(pathRc);
     }
     std::shared_ptr<Node> node = target.node;
     for (const auto& part : parts) {
@@ -321,6 +355,9 @@ std::int32_t PortableRegistryStore::RegSetValueExA(Handle key, const char* value
         return answer(kNoAccess);
     }
     const std::string name = textOf(valueName);
+    if (characters(name) > kMaxValueNameLength) {
+        return answer(kInvalidParameter);
+    }
     Node& node = *target.node;
     const std::u16string k = nameKey(name);
     auto slot = node.valueSlot(k);
@@ -357,9 +394,12 @@ std::int32_t PortableRegistryStore::RegCreateKeyExA(Handle key, const char* subK
         return answer(rc);
     }
     std::vector<std::string> parts;
-    if (!splitKeyPath(textOf(subKey), parts)) {
-        *result = 0;
-        return answer(kBadPathName);
+    if (const std::int32_t pathRc = parsePath(textOf(subKey), parts); pathRc != kSuccess) {
+        // Nothing is created, not even the parents of a name that is too long.
+        if (pathRc != kMoreData) {
+            *result = 0;
+        }
+        return answer(pathRc);
     }
     // Wine answers "created" for an empty path, although the key was there already.
     bool created = parts.empty();
@@ -404,8 +444,8 @@ std::int32_t PortableRegistryStore::RegDeleteKeyA(Handle key, const char* subKey
         return answer(kInvalidParameter);
     }
     std::vector<std::string> parts;
-    if (!splitKeyPath(subKey, parts)) {
-        return answer(kBadPathName);
+    if (const std::int32_t pathRc = parsePath(subKey, parts); pathRc != kSuccess) {
+        return answer(pathRc);
     }
     // An empty path deletes the handle's own key; a root key is never deleted.
     if (parts.empty() && target.predefined) {

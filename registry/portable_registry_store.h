@@ -25,7 +25,9 @@ namespace qrvl::reg {
 // - Names are matched without regard to case and keep the case they were created with; sub-keys
 //   and values both list in case-folded order. A path that begins with "\" (so also "\" alone)
 //   gives 161; empty parts elsewhere, a trailing "\" among them, are ignored. An empty path opens
-//   the key itself: the very same handle for a predefined key, a new one otherwise.
+//   the key itself: the very same handle for a predefined key, a new one otherwise. A path of
+//   more than 260 characters gives 234, a key name of more than 256 or a value name of more
+//   than 16383 characters gives 87.
 // - Values keep exactly the bytes given. On reading a text type (1, 2, 7) whose data does not end
 //   in NUL, a NUL is put after the data when the buffer has room; it is not counted.
 // - A key that was deleted stays reachable through handles already open to it, and every call

@@ -86,6 +86,43 @@ TEST_P(RegistryContract, APathThatBeginsWithABackslashIsABadPathName) {
     EXPECT_TRUE(subKeys(base).empty());
 }
 
+TEST_P(RegistryContract, OverlongPathsAndNamesAreRefused) {
+    struct Case {
+        const char* label;
+        std::string path;
+        std::int32_t rc;
+    };
+    const Case cases[] = {
+        {"a path of 261", std::string(100, 'a') + "\\" + std::string(160, 'b'), kMoreData},
+        {"a name of 257", std::string(257, 'k'), kInvalidParameter},
+        {"a name of 257 below a parent", "a\\" + std::string(257, 'k'), kInvalidParameter},
+        {"a path of 260", std::string(100, 'a') + "\\" + std::string(159, 'b'), kSuccess},
+        {"a name of 256", std::string(256, 'k') + "\\", kSuccess},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        Handle h = kUntouched;
+        const std::int32_t created = api->RegCreateKeyExA(base, c.path.c_str(), 0, "", 0,
+                                                          kKeyAllAccess, &security, &h, nullptr);
+        EXPECT_EQ(created, c.rc);
+        if (created == kSuccess) {
+            api->RegCloseKey(h);
+        }
+        EXPECT_EQ(open(c.path, kKeyRead, &h), c.rc);
+        if (c.rc == kSuccess) {
+            api->RegCloseKey(h);
+        } else {
+            EXPECT_EQ(h, c.rc == kMoreData ? kUntouched : 0) << "234 leaves the handle alone";
+        }
+        EXPECT_EQ(api->RegDeleteKeyA(base, c.path.c_str()), c.rc);
+    }
+    const std::uint8_t data[] = {'x', 0};
+    EXPECT_EQ(api->RegSetValueExA(base, std::string(16383, 'v').c_str(), 0, kTypeSz, data, 2),
+              kSuccess);
+    EXPECT_EQ(api->RegSetValueExA(base, std::string(16384, 'v').c_str(), 0, kTypeSz, data, 2),
+              kInvalidParameter);
+}
+
 TEST_P(RegistryContract, AnEmptyPathOpensTheKeyItself) {
     Handle h = kUntouched;
     ASSERT_EQ(api->RegOpenKeyExA(kCurrentUser, "", 0, kKeyRead, &h), kSuccess);
