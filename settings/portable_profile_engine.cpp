@@ -221,30 +221,38 @@ std::int32_t PortableProfileEngine::WritePrivateProfileStringA(const char* secti
                 return 0;
             }
         }
-        const auto temporary = temporaryBeside(target);
+        // From here on every way out but a successful rename removes the temporary file.
+        struct Discard {
+            fs::path path;
+            ~Discard() {
+                std::error_code ignored;
+                if (!path.empty()) {
+                    fs::remove(path, ignored);
+                }
+            }
+        } temporary{temporaryBeside(target)};
         {
-            std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+            std::ofstream out(temporary.path, std::ios::binary | std::ios::trunc);
             const auto newBytes = document.bytes();
             out.write(newBytes.data(), static_cast<std::streamsize>(newBytes.size()));
             out.close();
             if (!out) {
-                fs::remove(temporary, error);
                 return 0;
             }
         }
         if (existed) {
-            fs::permissions(temporary, status.permissions(), error);
+            fs::permissions(temporary.path, status.permissions(), error);
         }
         bool replaced = false;
         try {
-            replaced = replaceFile(temporary, target);
+            replaced = replaceFile(temporary.path, target);
         } catch (...) {
             replaced = false;
         }
         if (!replaced) {
-            fs::remove(temporary, error);
             return 0;
         }
+        temporary.path.clear();
         return 1;
     } catch (const std::exception&) {
         return 0;
