@@ -103,20 +103,20 @@ IniDocument::Parsed IniDocument::parse(std::string_view text) {
 std::vector<IniDocument::Section> IniDocument::sections() const {
     std::vector<Section> found;
     Section current{0, 0, false};
-    bool nonBlank = false;
+    bool namelessHasLines = false;  // the part above the first header is a section only then
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const auto parsed = parse(lines_[i].text);
         if (parsed.kind == Parsed::Kind::Header) {
-            if (current.hasHeader || nonBlank) {
+            if (current.hasHeader || namelessHasLines) {
                 current.end = i;
                 found.push_back(current);
             }
             current = Section{i, i + 1, true};
-        } else if (parsed.kind == Parsed::Kind::Entry) {
-            nonBlank = true;
+        } else if (parsed.kind == Parsed::Kind::Entry && !current.hasHeader) {
+            namelessHasLines = true;
         }
     }
-    if (current.hasHeader || nonBlank) {
+    if (current.hasHeader || namelessHasLines) {
         current.end = lines_.size();
         found.push_back(current);
     }

@@ -46,30 +46,36 @@ bool isQuote(char c) {
     return c == '"' || c == '\'';
 }
 
-// A value wrapped in one pair of matching quotes loses them: "a" and 'a' read as a.
-std::string_view unquote(std::string_view text) {
-    if (text.size() >= 2 && isQuote(text.front()) && text.front() == text.back()) {
-        return text.substr(1, text.size() - 2);
-    }
-    return text;
-}
-
-// A default given for a value loses its trailing spaces (only spaces: a tab stays) and then its
-// quotes; given for a key list, it only loses its quotes.
+// A default given for a value loses its trailing spaces (only spaces: a tab stays); given for a
+// key list, it keeps them.
 std::string_view valueDefault(const char* defaultText) {
     std::string_view text = defaultText ? defaultText : "";
     while (!text.empty() && text.back() == ' ') {
         text.remove_suffix(1);
     }
-    return unquote(text);
+    return text;
 }
 
 std::string_view listDefault(const char* defaultText) {
-    return unquote(defaultText ? defaultText : "");
+    return defaultText ? defaultText : "";
 }
 
+// A value (or default) wrapped in one pair of matching quotes loses them: "a" and 'a' read as a.
+// Windows cuts such a value as if the closing quote were still there and then drops the last
+// character, so when the buffer is exactly one too short for the value and its closing quote, one
+// character more is lost: "quoted" in 7 characters reads as quote.
 std::uint32_t copyValue(std::string_view value, char* buffer, std::uint32_t size) {
-    const auto count = std::min<std::size_t>(value.size(), size - 1);
+    std::size_t count = std::min<std::size_t>(value.size(), size - 1);
+    if (value.size() >= 2 && isQuote(value.front()) && value.front() == value.back()) {
+        value = value.substr(1, value.size() - 2);
+        if (size <= value.size()) {
+            count = size - 1;
+        } else if (size == value.size() + 1) {
+            count = value.empty() ? 0 : value.size() - 1;
+        } else {
+            count = value.size();
+        }
+    }
     std::memcpy(buffer, value.data(), count);
     buffer[count] = '\0';
     return static_cast<std::uint32_t>(count);
@@ -161,7 +167,7 @@ std::uint32_t PortableProfileEngine::GetPrivateProfileStringA(const char* sectio
         const auto entry =
             found ? document->findEntry(*found, IniDocument::trim(key)) : std::nullopt;
         if (entry && entry->value) {
-            return copyValue(unquote(*entry->value), buffer, size);
+            return copyValue(*entry->value, buffer, size);
         }
         return copyValue(valueDefault(defaultText), buffer, size);
     } catch (const std::exception&) {

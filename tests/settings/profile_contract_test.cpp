@@ -186,6 +186,19 @@ TEST_P(ProfileContract, ValueIsCutToSizeMinusOne) {
     EXPECT_EQ(read("S", "k", "", 0).count, 0u);
 }
 
+// Windows cuts a quoted value as if its closing quote were still there, then drops one character.
+TEST_P(ProfileContract, QuotedValueIsOneShorterWhenOnlyItsClosingQuoteWouldNotFit) {
+    given("[S]\nq=\"quoted\"\ne=\"\"\n");
+    const std::vector<std::pair<std::uint32_t, std::string>> table = {
+        {1, ""}, {2, "q"}, {6, "quote"}, {7, "quote"}, {8, "quoted"}, {9, "quoted"}};
+    for (const auto& [size, expected] : table) {
+        EXPECT_EQ(read("S", "q", "", size).text, expected) << size;
+        EXPECT_EQ(read("S", "missing", "\"quoted\"", size).text, expected) << size;
+        EXPECT_EQ(read("S", nullptr, "\"quoted\"", size, file("none.ini")).text, expected) << size;
+        EXPECT_EQ(read("S", "e", "", size).text, "") << size;
+    }
+}
+
 // A list that exactly fills the buffer counts as cut, as Windows has it.
 TEST_P(ProfileContract, ListIsCutToSizeMinusTwo) {
     given("[plain]\nplain=1\nspaced=2\n[spaced]\n");
