@@ -50,9 +50,15 @@ Xvfb ":$screen_no" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 wine_pid=
 cleanup() {
-    [[ -n $wine_pid ]] && kill "$wine_pid" 2>/dev/null && wait "$wine_pid" 2>/dev/null
-    kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    true
+    # Under set -e a killed child's status would end this function before Xvfb is stopped.
+    set +e
+    if [[ -n $wine_pid ]]; then
+        kill "$wine_pid" 2>/dev/null
+        wait "$wine_pid" 2>/dev/null
+    fi
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+    return 0
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM

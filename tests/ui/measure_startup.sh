@@ -17,7 +17,7 @@ xvfb_pid=$!
 export DISPLAY=:$screen_no
 wineserver -p 60 # stays up between runs: the warm case a player sees
 app_pid=
-trap '[[ -n $app_pid ]] && kill $app_pid 2>/dev/null; kill $xvfb_pid 2>/dev/null; true' EXIT
+trap 'set +e; [[ -n $app_pid ]] && kill $app_pid 2>/dev/null; kill $xvfb_pid 2>/dev/null; true' EXIT
 sleep 1
 wine cmd /c exit >/dev/null 2>&1 # one warm-up start of Wine itself
 
