@@ -71,9 +71,18 @@ TEST_F(VersionRecordTest, IsFiledInFrenchWithTheProgramsNamesAndVersion) {
     EXPECT_EQ(LOWORD(fixed->dwFileVersionMS), 0);
 }
 
-TEST_F(VersionRecordTest, CarriesTheProgramIconAsA32PixelIcon) {
+TEST_F(VersionRecordTest, CarriesTheIconAndTheManifestThatTheLoaderApplies) {
     HMODULE exe = LoadLibraryExW(exePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(exe, nullptr);
+    // The loader reads only manifest 1; without it there are no visual styles and no DPI
+    // awareness, and the twips layout is stretched as a bitmap on a high-DPI screen.
+    HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr);
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(exe, found)));
+    const std::string manifest(bytes, SizeofResource(exe, found));
+    for (const char* needed : {"PerMonitorV2", "Microsoft.Windows.Common-Controls", "asInvoker"}) {
+        EXPECT_NE(manifest.find(needed), std::string::npos) << needed;
+    }
     HICON icon = static_cast<HICON>(LoadImageW(exe, MAKEINTRESOURCEW(101), IMAGE_ICON, 32, 32, 0));
     EXPECT_NE(icon, nullptr);
     if (icon)
