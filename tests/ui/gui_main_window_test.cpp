@@ -227,6 +227,7 @@ TEST_F(MainWindowTest, MinimisingHidesIntoTheTrayAndALeftClickOnTheIconRestores)
     SendMessageW(main, kTrayCallbackMessage, 1, WM_LBUTTONUP);
     EXPECT_TRUE(IsWindowVisible(main));
     EXPECT_FALSE(IsIconic(main));
+    EXPECT_TRUE(IsChild(main, GetFocus())) << "the input focus is back in the window";
     ASSERT_EQ(shell_->notifyCalls.size(), 3u);
     EXPECT_EQ(shell_->notifyCalls[2].message, kNimDelete);
     EXPECT_EQ(shell_->notifyCalls[2].record.hWnd, reinterpret_cast<WindowHandle>(main));

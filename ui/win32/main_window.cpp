@@ -359,7 +359,14 @@ void MainWindow::Visible(bool visible) {
 
 void MainWindow::SetFocus() {
     SetActiveWindow(window_);
-    ::SetFocus(window_);
+    focusControl();
+}
+
+void MainWindow::focusControl() {
+    HWND target = lastFocus_ && IsWindow(lastFocus_) ? lastFocus_
+                                                     : GetNextDlgTabItem(window_, nullptr, FALSE);
+    if (target && GetFocus() != target)
+        ::SetFocus(target);
 }
 
 void MainWindow::SetForegroundWindow() {

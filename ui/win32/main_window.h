@@ -75,6 +75,7 @@ class MainWindow : public Form1Host {
     void bindControls();
     void applyDpi(UINT dpi);
     void applyTimer();
+    void focusControl();
     void onCommand(int id, int code);
 
     MainWindowOptions options_;
@@ -84,6 +85,7 @@ class MainWindow : public Form1Host {
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
     HMENU trayMenu_ = nullptr;
+    HWND lastFocus_ = nullptr;
     Font font_;
     UINT taskbarCreated_ = 0;
     bool loaded_ = false;
