@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/twips.h"
@@ -138,6 +139,37 @@ TEST_F(MainWindowTest, PlacesEveryControlAtItsTwipsRectangleForTheWindowsDpiInTa
     EXPECT_EQ(SendMessageW(window.control(IDC_SCM), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(SendMessageW(window.control(IDC_SCX), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_NE(SendMessageW(main, WM_GETICON, ICON_BIG, 0), 0);
+}
+
+TEST_F(MainWindowTest, MovingToAScreenOfAnotherDpiLaysTheWindowOutAgainInTwips) {
+    configure(L"no", L"no");
+    MainWindow& window = open();
+    const HWND main = window.handle();
+    RECT suggested{};
+    GetWindowRect(main, &suggested);
+    const UINT newDpi = 144;
+    SendMessageW(main, WM_DPICHANGED, MAKEWPARAM(newDpi, newDpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+
+    RECT client{};
+    GetClientRect(main, &client);
+    EXPECT_EQ(client.right, twipsToPixels(4695, newDpi));
+    EXPECT_EQ(client.bottom, twipsToPixels(1275, newDpi));
+    for (const auto& [id, twips] : {std::pair{IDC_LABEL1, kLabel1Twips},
+                                    {IDC_SCX, kScxTwips},
+                                    {IDC_COMMAND2, kCommand2Twips}}) {
+        SCOPED_TRACE(id);
+        const RECT expected = twipsToPixelRect(twips, newDpi);
+        const RECT actual = gui_test::rectInParent(window.control(id));
+        EXPECT_EQ(actual.left, expected.left);
+        EXPECT_EQ(actual.bottom, expected.bottom);
+        EXPECT_EQ(actual.right, expected.right);
+    }
+    // The text grows with the screen: 8 points are 16 pixels at 144 dpi, or a pixel less.
+    LOGFONTW lf{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.control(IDC_SCM), WM_GETFONT, 0, 0)),
+               sizeof lf, &lf);
+    EXPECT_LE(lf.lfHeight, -14);
 }
 
 TEST_F(MainWindowTest, MenuBarHasFileExitAndAnAboutItemWithoutSubItems) {
