@@ -51,6 +51,7 @@ struct Seen {
     bool othersPlain = true;
     std::vector<std::wstring> mismatches;
     HICON icon = nullptr;
+    RECT banner{};
 };
 
 class AboutWindowTest : public ::testing::Test {
@@ -113,6 +114,7 @@ TEST_F(AboutWindowTest, OpensModallyWithItsContentAndLinksWhileTheMainTimerRuns)
         s.version = windowText(GetDlgItem(about, IDC_ABOUT_LABEL10));
         s.icon = reinterpret_cast<HICON>(SendMessageW(about, WM_GETICON, ICON_BIG, 0));
         const RECT ok = gui_test::rectInParent(GetDlgItem(about, IDC_ABOUT_OK));
+        GetClientRect(GetDlgItem(about, IDC_ABOUT_IMAGE1), &s.banner);
         s.okLeft = ok.left;
         s.okTop = ok.top;
         s.linksUnderlined = true;
@@ -160,6 +162,10 @@ TEST_F(AboutWindowTest, OpensModallyWithItsContentAndLinksWhileTheMainTimerRuns)
     EXPECT_EQ(seen.client.bottom, twipsToPixels(4560, dpi));
     EXPECT_EQ(seen.clientOrigin.x, twipsToPixels(8130, dpi));
     EXPECT_EQ(seen.clientOrigin.y, twipsToPixels(2460, dpi));
+    // The banner fills the picture's inside: its border takes two pixels on every side, so at
+    // 96 dpi the inside is the picture's own 204 x 56.
+    EXPECT_EQ(seen.banner.right, twipsToPixels(3120, dpi) - 4);
+    EXPECT_EQ(seen.banner.bottom, twipsToPixels(900, dpi) - 4);
     EXPECT_EQ(seen.okLeft, twipsToPixels(120, dpi));
     EXPECT_EQ(seen.okTop, twipsToPixels(4080, dpi));
 
