@@ -47,9 +47,15 @@ class DirectoryLister {
     virtual std::unique_ptr<Directory> open(const std::wstring& path) = 0;
 };
 
-// The real file system through std::filesystem, on every platform. Listings are sorted by name,
-// code unit by code unit, so that a walk is the same on every file system. Links to directories
-// are listed as sub-directories (and so followed).
+// Both real listers sort each listing by name, code unit by code unit, so that a walk is the same
+// on every file system, and list links to directories (symbolic links, junctions) as
+// sub-directories, so that they are followed.
+
+// The real file system through std::filesystem; builds everywhere.
+std::shared_ptr<DirectoryLister> portableDirectoryLister();
+
+// The platform's lister: FindFirstFileExW on Windows (win32_directory_lister.h), the portable one
+// elsewhere.
 std::shared_ptr<DirectoryLister> systemDirectoryLister();
 
 }  // namespace qrvl

@@ -13,6 +13,10 @@
 #include "map/catalogue.h"
 #include "map/directory_lister.h"
 
+#ifdef _WIN32
+#include "map/win32_directory_lister.h"
+#endif
+
 namespace fs = std::filesystem;
 
 namespace qrvl {
@@ -37,8 +41,11 @@ void touch(const fs::path& file) {
     std::ofstream(file).put('x');
 }
 
-// A fresh directory under the system's temporary directory, removed afterwards.
-class RealTree : public ::testing::Test {
+using ListerFactory = std::shared_ptr<DirectoryLister> (*)();
+
+// A fresh directory under the system's temporary directory, removed afterwards; walked by each
+// real lister the platform has.
+class RealTree : public ::testing::TestWithParam<ListerFactory> {
   protected:
     void SetUp() override {
         static std::atomic<int> serial{0};
@@ -63,10 +70,10 @@ class RealTree : public ::testing::Test {
     fs::path root_;
     std::wstring rootText_;
     fs::path savedCurrent_ = fs::current_path();
-    Catalogue catalogue_;
+    Catalogue catalogue_{GetParam()()};
 };
 
-TEST_F(RealTree, ListsFilesByNameThenSubDirectoriesWithAbsolutePlatformPaths) {
+TEST_P(RealTree, ListsFilesByNameThenSubDirectoriesWithAbsolutePlatformPaths) {
     touch(root_ / "b.scx");
     touch(root_ / "a.scm");
     touch(root_ / "Z.scm");
@@ -89,7 +96,7 @@ TEST_F(RealTree, ListsFilesByNameThenSubDirectoriesWithAbsolutePlatformPaths) {
     EXPECT_EQ(catalogue_.scxMaps().Count(), 3);
 }
 
-TEST_F(RealTree, TrailingSeparatorsSpacesAndDotsNameTheSameDirectory) {
+TEST_P(RealTree, TrailingSeparatorsSpacesAndDotsNameTheSameDirectory) {
     touch(root_ / "a.scm");
     touch(root_ / "s" / "b.scx");
     const std::vector<std::wstring> expected = scan(rootText_);
@@ -108,7 +115,7 @@ TEST_F(RealTree, TrailingSeparatorsSpacesAndDotsNameTheSameDirectory) {
     }
 }
 
-TEST_F(RealTree, ARelativeTextResolvesAgainstTheCurrentDirectory) {
+TEST_P(RealTree, ARelativeTextResolvesAgainstTheCurrentDirectory) {
     touch(root_ / "maps" / "a.scm");
     fs::current_path(root_);
 
@@ -117,7 +124,7 @@ TEST_F(RealTree, ARelativeTextResolvesAgainstTheCurrentDirectory) {
                 ElementsAre(rootText_ + kSep + L"maps" + kSep + L"a.scm"));
 }
 
-TEST_F(RealTree, TextsThatNameNoDirectoryGiveNoMaps) {
+TEST_P(RealTree, TextsThatNameNoDirectoryGiveNoMaps) {
     touch(root_ / "a.scm");
     const std::wstring texts[] = {L"", L"   ", rootText_ + kSep + L"missing",
                                   rootText_ + kSep + L"a.scm"};
@@ -128,7 +135,7 @@ TEST_F(RealTree, TextsThatNameNoDirectoryGiveNoMaps) {
     }
 }
 
-TEST_F(RealTree, LinkedDirectoriesAreFollowedOnceAndLoopsEnd) {
+TEST_P(RealTree, LinkedDirectoriesAreFollowedOnceAndLoopsEnd) {
     touch(root_ / "maps" / "a.scm");
     touch(root_ / "maps" / "sub" / "b.scx");
     touch(root_ / "elsewhere" / "c.scm");
@@ -169,7 +176,7 @@ TEST(HostLinkTree, LinkedDirectoriesAreWalkedOnceAndTheLoopEnds) {
     EXPECT_EQ(yields, 3);
 }
 
-TEST_F(RealTree, ANameWithoutATextFormIsNeverAMap) {
+TEST_P(RealTree, ANameWithoutATextFormIsNeverAMap) {
     if constexpr (!std::is_same_v<fs::path::value_type, char>) {
         GTEST_SKIP() << "file names here are always text";
     } else {
@@ -182,8 +189,8 @@ TEST_F(RealTree, ANameWithoutATextFormIsNeverAMap) {
     }
 }
 
-TEST(DirectoryLister, GivesItsOwnPathWithoutATrailingSeparator) {
-    const auto lister = systemDirectoryLister();
+TEST_P(RealTree, AListerGivesItsOwnPathWithoutATrailingSeparator) {
+    const auto lister = GetParam()();
     const fs::path temp = fs::absolute(fs::temp_directory_path()).lexically_normal();
     std::wstring text = temp.wstring();
     while (!text.empty() && text.back() == kSep[0]) {
@@ -195,6 +202,11 @@ TEST(DirectoryLister, GivesItsOwnPathWithoutATrailingSeparator) {
     EXPECT_EQ(directory->identity(), lister->open(text)->identity());
     EXPECT_EQ(lister->open(text + std::wstring(L"\0x", 2)), nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(Portable, RealTree, ::testing::Values(&portableDirectoryLister));
+#ifdef _WIN32
+INSTANTIATE_TEST_SUITE_P(Win32, RealTree, ::testing::Values(&win32DirectoryLister));
+#endif
 
 }  // namespace
 }  // namespace qrvl

@@ -1,0 +1,140 @@
+// The real directory listing on Windows: GetFullPathNameW and FindFirstFileExW.
+#include "map/win32_directory_lister.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace qrvl {
+namespace {
+
+// The absolute path that names the directory. GetFullPathNameW resolves a relative text against
+// the current directory, folds "." and "..", and drops trailing spaces as the file system does.
+std::optional<std::wstring> fullPathOf(const std::wstring& text) {
+    if (text.empty() || text.find(L'\0') != std::wstring::npos) {
+        return std::nullopt;
+    }
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n =
+            GetFullPathNameW(text.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (n == 0) {
+            return std::nullopt;
+        }
+        if (n < full.size()) {
+            full.resize(n);
+            break;
+        }
+        full.resize(n);
+    }
+    while (!full.empty() && full.back() == L' ') {
+        full.pop_back();
+    }
+    // Keep a root's separator ("C:\"); drop any other trailing one.
+    while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) {
+        full.pop_back();
+    }
+    if (full.empty()) {
+        return std::nullopt;
+    }
+    return full;
+}
+
+std::wstring joined(const std::wstring& directory, const std::wstring& name) {
+    if (!directory.empty() && (directory.back() == L'\\' || directory.back() == L'/')) {
+        return directory + name;
+    }
+    return directory + L'\\' + name;
+}
+
+// Volume serial number and file index: the same for every path that reaches the directory,
+// junctions and symbolic links included, since CreateFileW follows them.
+std::optional<std::string> identityOf(const std::wstring& directory) {
+    HANDLE handle =
+        CreateFileW(directory.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const BOOL ok = GetFileInformationByHandle(handle, &info);
+    CloseHandle(handle);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return std::to_string(info.dwVolumeSerialNumber) + ':' + std::to_string(info.nFileIndexHigh) +
+           ':' + std::to_string(info.nFileIndexLow);
+}
+
+class FindFileDirectory final : public Directory {
+  public:
+    std::wstring path_;
+    std::string identity_;
+    std::optional<std::vector<DirectoryFile>> files_;
+    std::optional<std::vector<std::wstring>> subDirectories_;
+
+    std::wstring path() const override { return path_; }
+    std::string identity() const override { return identity_; }
+    std::optional<std::vector<DirectoryFile>> files() const override { return files_; }
+    std::optional<std::vector<std::wstring>> subDirectories() const override {
+        return subDirectories_;
+    }
+};
+
+class FindFileLister final : public DirectoryLister {
+  public:
+    std::unique_ptr<Directory> open(const std::wstring& text) override {
+        const std::optional<std::wstring> full = fullPathOf(text);
+        if (!full) {
+            return nullptr;
+        }
+        // A path that is not a directory fails here too: "file\*" finds nothing.
+        WIN32_FIND_DATAW found{};
+        HANDLE search = FindFirstFileExW(joined(*full, L"*").c_str(), FindExInfoBasic, &found,
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+        if (search == INVALID_HANDLE_VALUE) {
+            return nullptr;
+        }
+
+        auto directory = std::make_unique<FindFileDirectory>();
+        directory->path_ = *full;
+        directory->identity_ = identityOf(*full).value_or(std::string(full->begin(), full->end()));
+
+        std::vector<DirectoryFile> files;
+        std::vector<std::wstring> subDirectories;
+        do {
+            const std::wstring name = found.cFileName;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                // Junctions and links to directories carry the directory attribute too, so they
+                // are walked like directories; the identity check keeps a loop from going round.
+                if (name != L"." && name != L"..") {
+                    subDirectories.push_back(joined(*full, name));
+                }
+            } else {
+                files.push_back(DirectoryFile{name, joined(*full, name)});
+            }
+        } while (FindNextFileW(search, &found));
+        const DWORD stop = GetLastError();
+        FindClose(search);
+        if (stop != ERROR_NO_MORE_FILES) {
+            // A listing broken off half-way would be a partial catalogue; take none of it.
+            return directory;
+        }
+        std::sort(files.begin(), files.end(),
+                  [](const DirectoryFile& a, const DirectoryFile& b) { return a.name < b.name; });
+        std::sort(subDirectories.begin(), subDirectories.end());
+        directory->files_ = std::move(files);
+        directory->subDirectories_ = std::move(subDirectories);
+        return directory;
+    }
+};
+
+}  // namespace
+
+std::shared_ptr<DirectoryLister> win32DirectoryLister() {
+    return std::make_shared<FindFileLister>();
+}
+
+}  // namespace qrvl
