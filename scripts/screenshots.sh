@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Redraws the README's screenshots: the main window and the About window, under Wine on Xvfb.
+# Needs a built qrvl.exe (./run.sh or ./test.sh builds it).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$PWD
+exe=$top/build/windows/ui/win32/qrvl.exe
+work=$(mktemp -d)
+mkdir -p "$work/maps"
+cp "$exe" "$work/qrvl.exe"
+printf '[QRVL]\r\npath=C:\\Games\\Starcraft\\Maps\\\r\nscm=yes\r\nscx=yes\r\n' >"$work/config.ini"
+
+export WINEPREFIX=$top/build/wineprefix-run WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+[[ -d $WINEPREFIX ]] || wineboot --init >/dev/null 2>&1
+
+screen_no=90
+while [[ -e /tmp/.X11-unix/X$screen_no ]]; do screen_no=$((screen_no + 1)); done
+Xvfb ":$screen_no" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+wine_pid=
+cleanup() {
+    set +e
+    [[ -n $wine_pid ]] && kill "$wine_pid" && wait "$wine_pid"
+    kill "$xvfb_pid" && wait "$xvfb_pid"
+    rm -rf "$work"
+} 2>/dev/null
+trap cleanup EXIT
+export DISPLAY=:$screen_no
+sleep 1
+
+wine "$work/qrvl.exe" >/dev/null 2>&1 &
+wine_pid=$!
+main=$(xdotool search --sync --name '^Quorvel picker$' | head -1)
+sleep 2
+import -window root "$work/main.png"
+# The menu bar's "About" item, clicked as a user would.
+xdotool mousemove --window "$main" 48 8 click 1
+timeout 20 xdotool search --sync --name '^About Quorvel picker$' >/dev/null
+sleep 1
+import -window root "$work/about.png"
+
+# Xvfb has no window manager, so each window is its client area and menu bar, placed by Wine:
+# the main window at the default position, the About window at its stored one.
+convert "$work/main.png" -crop 313x104+3+22 +repage docs/screenshots/main-window.png
+convert "$work/about.png" -crop 231x312+538+160 +repage -trim +repage docs/screenshots/about-window.png
+echo "Saved docs/screenshots/main-window.png and docs/screenshots/about-window.png"
