@@ -7,6 +7,7 @@
 #include "common/text_codec.h"
 #include "map/directory_identity.h"
 #include "map/directory_lister.h"
+#include "map/listed_directory.h"
 
 namespace fs = std::filesystem;
 
@@ -89,21 +90,6 @@ std::wstring joined(const std::wstring& directory, const std::wstring& name) {
     return directory + kSeparator + name;
 }
 
-class FileSystemDirectory final : public Directory {
-  public:
-    std::wstring path_;
-    std::string identity_;
-    std::optional<std::vector<DirectoryFile>> files_;
-    std::optional<std::vector<std::wstring>> subDirectories_;
-
-    std::wstring path() const override { return path_; }
-    std::string identity() const override { return identity_; }
-    std::optional<std::vector<DirectoryFile>> files() const override { return files_; }
-    std::optional<std::vector<std::wstring>> subDirectories() const override {
-        return subDirectories_;
-    }
-};
-
 class FileSystemLister final : public DirectoryLister {
   public:
     std::unique_ptr<Directory> open(const std::wstring& text) override {
@@ -122,7 +108,7 @@ class FileSystemLister final : public DirectoryLister {
             return nullptr;
         }
 
-        auto directory = std::make_unique<FileSystemDirectory>();
+        auto directory = std::make_unique<ListedDirectory>();
         directory->path_ = *directoryText;
         directory->identity_ =
             directoryIdentity(*full).value_or(utf8Codec().encode(*directoryText));
@@ -150,11 +136,7 @@ class FileSystemLister final : public DirectoryLister {
             // A listing broken off half-way would be a partial catalogue; take none of it.
             return directory;
         }
-        std::sort(files.begin(), files.end(),
-                  [](const DirectoryFile& a, const DirectoryFile& b) { return a.name < b.name; });
-        std::sort(subDirectories.begin(), subDirectories.end());
-        directory->files_ = std::move(files);
-        directory->subDirectories_ = std::move(subDirectories);
+        directory->takeSorted(std::move(files), std::move(subDirectories));
         return directory;
     }
 };

@@ -3,9 +3,11 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
+
+#include "map/listed_directory.h"
+#include "map/win32_directory_identity.h"
 
 namespace qrvl {
 namespace {
@@ -49,40 +51,6 @@ std::wstring joined(const std::wstring& directory, const std::wstring& name) {
     return directory + L'\\' + name;
 }
 
-// Volume serial number and file index: the same for every path that reaches the directory,
-// junctions and symbolic links included, since CreateFileW follows them.
-std::optional<std::string> identityOf(const std::wstring& directory) {
-    HANDLE handle =
-        CreateFileW(directory.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
-    }
-    BY_HANDLE_FILE_INFORMATION info{};
-    const BOOL ok = GetFileInformationByHandle(handle, &info);
-    CloseHandle(handle);
-    if (!ok) {
-        return std::nullopt;
-    }
-    return std::to_string(info.dwVolumeSerialNumber) + ':' + std::to_string(info.nFileIndexHigh) +
-           ':' + std::to_string(info.nFileIndexLow);
-}
-
-class FindFileDirectory final : public Directory {
-  public:
-    std::wstring path_;
-    std::string identity_;
-    std::optional<std::vector<DirectoryFile>> files_;
-    std::optional<std::vector<std::wstring>> subDirectories_;
-
-    std::wstring path() const override { return path_; }
-    std::string identity() const override { return identity_; }
-    std::optional<std::vector<DirectoryFile>> files() const override { return files_; }
-    std::optional<std::vector<std::wstring>> subDirectories() const override {
-        return subDirectories_;
-    }
-};
-
 class FindFileLister final : public DirectoryLister {
   public:
     std::unique_ptr<Directory> open(const std::wstring& text) override {
@@ -98,9 +66,10 @@ class FindFileLister final : public DirectoryLister {
             return nullptr;
         }
 
-        auto directory = std::make_unique<FindFileDirectory>();
+        auto directory = std::make_unique<ListedDirectory>();
         directory->path_ = *full;
-        directory->identity_ = identityOf(*full).value_or(std::string(full->begin(), full->end()));
+        directory->identity_ =
+            win32DirectoryIdentity(*full).value_or(std::string(full->begin(), full->end()));
 
         std::vector<DirectoryFile> files;
         std::vector<std::wstring> subDirectories;
@@ -122,11 +91,7 @@ class FindFileLister final : public DirectoryLister {
             // A listing broken off half-way would be a partial catalogue; take none of it.
             return directory;
         }
-        std::sort(files.begin(), files.end(),
-                  [](const DirectoryFile& a, const DirectoryFile& b) { return a.name < b.name; });
-        std::sort(subDirectories.begin(), subDirectories.end());
-        directory->files_ = std::move(files);
-        directory->subDirectories_ = std::move(subDirectories);
+        directory->takeSorted(std::move(files), std::move(subDirectories));
         return directory;
     }
 };

@@ -20,12 +20,13 @@ RECT twipsToPixelRect(const TwipsRect& twips, UINT dpi) {
                 twipsToPixels(twips.top + twips.height, d)};
 }
 
-HWND createControl(HWND parent, const ControlSpec& spec) {
-    const RECT r = twipsToPixelRect(spec.twips, windowDpi(parent));
-    return CreateWindowExW(
-        spec.exStyle, spec.className, spec.text, spec.style, r.left, r.top, r.right - r.left,
-        r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+HWND createControl(HWND parent, const ControlSpec& control) {
+    const RECT r = twipsToPixelRect(control.twips, windowDpi(parent));
+    return CreateWindowExW(control.exStyle, control.className, control.text, control.style, r.left,
+                           r.top, r.right - r.left, r.bottom - r.top, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
+                           nullptr);
 }
 
 void placeControl(HWND control, const TwipsRect& twips, UINT dpi) {

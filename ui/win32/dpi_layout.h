@@ -34,7 +34,7 @@ struct ControlSpec {
 };
 
 // Creates the control at its twips position in `parent`'s client area (at the parent's DPI).
-HWND createControl(HWND parent, const ControlSpec& spec);
+HWND createControl(HWND parent, const ControlSpec& control);
 
 // Moves a control to its twips rectangle at `dpi`.
 void placeControl(HWND control, const TwipsRect& twips, UINT dpi);
