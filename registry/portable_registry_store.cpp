@@ -219,64 +219,76 @@ Handle PortableRegistryStore::allocate(std::shared_ptr<Node> node, std::uint32_t
     return handle;
 }
 
+template <typename Body>
+auto PortableRegistryStore::answered(const StoreCallRecord& record, Body body) -> decltype(body()) {
+    using Result = decltype(body());
+    if (auto fault = hooks_.enter(record)) {
+        return static_cast<Result>(*fault);
+    }
+    const Result result = body();
+    hooks_.leave(result);
+    return result;
+}
+
+template <typename Body>
+std::int32_t PortableRegistryStore::answeredOn(const StoreCallRecord& record, Handle key,
+                                               Body body) {
+    return answered(record, [&]() -> std::int32_t {
+        Target target;
+        if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
+            return rc;
+        }
+        return body(target);
+    });
+}
+
 std::int32_t PortableRegistryStore::RegOpenKeyExA(Handle key, const char* subKey,
                                                   std::uint32_t options, std::uint32_t samDesired,
                                                   Handle* result) {
     StoreCallRecord record = callRecord(StoreCall::OpenKey, key, subKey, samDesired);
     record.type = options;
-    if (auto fault = hooks_.enter(record)) {
-        return static_cast<std::int32_t>(*fault);
-    }
-    auto answer = [&](std::int32_t rc) {
-        hooks_.leave(rc);
-        return rc;
-    };
-    if (result == nullptr) {
-        return answer(kInvalidParameter);
-    }
-    Target target;
-    const std::int32_t rc = resolve(key, target);
-    if (rc == kInvalidHandle) {
-        return answer(rc);
-    }
-    const bool itself = subKey == nullptr || *subKey == '\0';
-    std::vector<std::string> parts;
-    const std::int32_t pathRc = itself ? kSuccess : parsePath(subKey, parts);
-    if (pathRc == kMoreData) {
-        return answer(pathRc);
-    }
-    *result = 0;
-    if (rc != kSuccess) {
-        return answer(rc);
-    }
-    if (itself) {
-        *result = target.predefined ? key : allocate(target.node, samDesired);
-        return answer(kSuccess);
-    }
-    if (pathRc != kSuccess) {
-        return answer(pathRc);
-    }
-    std::shared_ptr<Node> node = target.node;
-    for (const auto& part : parts) {
-        node = node->child(part);
-        if (!node) {
-            return answer(kFileNotFound);
+    return answered(record, [&]() -> std::int32_t {
+        if (result == nullptr) {
+            return kInvalidParameter;
         }
-    }
-    *result = allocate(node, samDesired);
-    return answer(kSuccess);
+        Target target;
+        const std::int32_t rc = resolve(key, target);
+        if (rc == kInvalidHandle) {
+            return rc;
+        }
+        const bool itself = subKey == nullptr || *subKey == '\0';
+        std::vector<std::string> parts;
+        const std::int32_t pathRc = itself ? kSuccess : parsePath(subKey, parts);
+        if (pathRc == kMoreData) {
+            return pathRc;
+        }
+        *result = 0;
+        if (rc != kSuccess) {
+            return rc;
+        }
+        if (itself) {
+            *result = target.predefined ? key : allocate(target.node, samDesired);
+            return kSuccess;
+        }
+        if (pathRc != kSuccess) {
+            return pathRc;
+        }
+        std::shared_ptr<Node> node = target.node;
+        for (const auto& part : parts) {
+            node = node->child(part);
+            if (!node) {
+                return kFileNotFound;
+            }
+        }
+        *result = allocate(node, samDesired);
+        return kSuccess;
+    });
 }
 
 std::int32_t PortableRegistryStore::RegCloseKey(Handle key) {
-    if (auto fault = hooks_.enter(callRecord(StoreCall::CloseKey, key))) {
-        return static_cast<std::int32_t>(*fault);
-    }
-    std::int32_t rc = kSuccess;
-    if (roots_.count(key) == 0 && handles_.erase(key) == 0) {
-        rc = kInvalidHandle;
-    }
-    hooks_.leave(rc);
-    return rc;
+    return answered(callRecord(StoreCall::CloseKey, key), [&]() -> std::int32_t {
+        return roots_.count(key) == 0 && handles_.erase(key) == 0 ? kInvalidHandle : kSuccess;
+    });
 }
 
 std::int32_t PortableRegistryStore::RegQueryValueExA(Handle key, const char* valueName,
@@ -284,50 +296,45 @@ std::int32_t PortableRegistryStore::RegQueryValueExA(Handle key, const char* val
                                                      std::uint8_t* data, std::uint32_t* cbData) {
     StoreCallRecord record = callRecord(StoreCall::QueryValue, key, valueName);
     record.size = cbData != nullptr ? *cbData : 0;
-    if (auto fault = hooks_.enter(record)) {
-        return static_cast<std::int32_t>(*fault);
-    }
-    auto answer = [&](std::int32_t rc) {
-        hooks_.leave(rc);
-        return rc;
-    };
-    if (key == 0) {
-        return answer(kInvalidHandle);
-    }
-    if (reserved != nullptr || (data != nullptr && cbData == nullptr)) {
-        return answer(kInvalidParameter);
-    }
-    // Windows clears the type before it looks at the key, so every later failure reports 0.
-    if (type != nullptr) {
-        *type = kTypeNone;
-    }
-    Target target;
-    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
-        return answer(rc);
-    }
-    if ((target.access & kQueryValue) == 0) {
-        return answer(kAccessDenied);
-    }
-    const Node::Value* value = target.node->value(textOf(valueName));
-    if (value == nullptr) {
-        return answer(kFileNotFound);
-    }
-    const auto size = static_cast<std::uint32_t>(value->data.size());
-    if (type != nullptr) {
-        *type = value->type;
-    }
-    std::int32_t rc = kSuccess;
-    if (data != nullptr) {
-        if (*cbData < size) {
-            rc = kMoreData;
-        } else {
-            copyData(value->type, value->data, data, *cbData);
+    return answered(record, [&]() -> std::int32_t {
+        if (key == 0) {
+            return kInvalidHandle;
         }
-    }
-    if (cbData != nullptr) {
-        *cbData = size;
-    }
-    return answer(rc);
+        if (reserved != nullptr || (data != nullptr && cbData == nullptr)) {
+            return kInvalidParameter;
+        }
+        // Windows clears the type before it looks at the key, so every later failure reports 0.
+        if (type != nullptr) {
+            *type = kTypeNone;
+        }
+        Target target;
+        if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
+            return rc;
+        }
+        if ((target.access & kQueryValue) == 0) {
+            return kAccessDenied;
+        }
+        const Node::Value* value = target.node->value(textOf(valueName));
+        if (value == nullptr) {
+            return kFileNotFound;
+        }
+        const auto size = static_cast<std::uint32_t>(value->data.size());
+        if (type != nullptr) {
+            *type = value->type;
+        }
+        std::int32_t rc = kSuccess;
+        if (data != nullptr) {
+            if (*cbData < size) {
+                rc = kMoreData;
+            } else {
+                copyData(value->type, value->data, data, *cbData);
+            }
+        }
+        if (cbData != nullptr) {
+            *cbData = size;
+        }
+        return rc;
+    });
 }
 
 std::int32_t PortableRegistryStore::RegSetValueExA(Handle key, const char* valueName,
@@ -337,37 +344,28 @@ std::int32_t PortableRegistryStore::RegSetValueExA(Handle key, const char* value
     StoreCallRecord record = callRecord(StoreCall::SetValue, key, valueName);
     record.size = cbData;
     record.type = type;
-    if (auto fault = hooks_.enter(record)) {
-        return static_cast<std::int32_t>(*fault);
-    }
-    auto answer = [&](std::int32_t rc) {
-        hooks_.leave(rc);
-        return rc;
-    };
-    Target target;
-    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
-        return answer(rc);
-    }
-    if ((target.access & kSetValue) == 0) {
-        return answer(kAccessDenied);
-    }
-    if (data == nullptr && cbData > 0) {
-        return answer(kNoAccess);
-    }
-    const std::string name = textOf(valueName);
-    if (characters(name) > kMaxValueNameLength) {
-        return answer(kInvalidParameter);
-    }
-    Node& node = *target.node;
-    const std::u16string k = nameKey(name);
-    auto slot = node.valueSlot(k);
-    if (slot == node.values.end() || slot->key != k) {
-        slot = node.values.insert(slot, Node::Value{name, k, 0, {}});
-    }
-    slot->type = type;
-    slot->data.assign(data, data + cbData);
-    node.lastWrite = now();
-    return answer(kSuccess);
+    return answeredOn(record, key, [&](Target& target) -> std::int32_t {
+        if ((target.access & kSetValue) == 0) {
+            return kAccessDenied;
+        }
+        if (data == nullptr && cbData > 0) {
+            return kNoAccess;
+        }
+        const std::string name = textOf(valueName);
+        if (characters(name) > kMaxValueNameLength) {
+            return kInvalidParameter;
+        }
+        Node& node = *target.node;
+        const std::u16string k = nameKey(name);
+        auto slot = node.valueSlot(k);
+        if (slot == node.values.end() || slot->key != k) {
+            slot = node.values.insert(slot, Node::Value{name, k, 0, {}});
+        }
+        slot->type = type;
+        slot->data.assign(data, data + cbData);
+        node.lastWrite = now();
+        return kSuccess;
+    });
 }
 
 std::int32_t PortableRegistryStore::RegCreateKeyExA(Handle key, const char* subKey,
@@ -379,123 +377,102 @@ std::int32_t PortableRegistryStore::RegCreateKeyExA(Handle key, const char* subK
     (void)securityAttributes;  // The store keeps no security.
     StoreCallRecord record = callRecord(StoreCall::CreateKey, key, subKey, samDesired);
     record.type = options;
-    if (auto fault = hooks_.enter(record)) {
-        return static_cast<std::int32_t>(*fault);
-    }
-    auto answer = [&](std::int32_t rc) {
-        hooks_.leave(rc);
-        return rc;
-    };
-    if (result == nullptr) {
-        return answer(kInvalidParameter);
-    }
-    Target target;
-    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
-        return answer(rc);
-    }
-    std::vector<std::string> parts;
-    if (const std::int32_t pathRc = parsePath(textOf(subKey), parts); pathRc != kSuccess) {
-        // Nothing is created, not even the parents of a name that is too long.
-        if (pathRc != kMoreData) {
-            *result = 0;
+    return answered(record, [&]() -> std::int32_t {
+        if (result == nullptr) {
+            return kInvalidParameter;
         }
-        return answer(pathRc);
-    }
-    // Wine answers "created" for an empty path, although the key was there already.
-    bool created = parts.empty();
-    std::shared_ptr<Node> node = target.node;
-    for (const auto& part : parts) {
-        std::shared_ptr<Node> next = node->child(part);
-        if (!next) {
-            next = std::make_shared<Node>();
-            next->name = part;
-            next->key = nameKey(part);
-            next->parent = node.get();
-            next->lastWrite = now();
-            node->children.insert(node->childSlot(next->key), next);
-            node->lastWrite = next->lastWrite;
-            created = true;
-            if (&part == &parts.back()) {
-                next->className = textOf(className);
+        Target target;
+        if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
+            return rc;
+        }
+        std::vector<std::string> parts;
+        if (const std::int32_t pathRc = parsePath(textOf(subKey), parts); pathRc != kSuccess) {
+            // Nothing is created, not even the parents of a name that is too long.
+            if (pathRc != kMoreData) {
+                *result = 0;
             }
+            return pathRc;
         }
-        node = std::move(next);
-    }
-    *result = allocate(node, samDesired);
-    if (disposition != nullptr) {
-        *disposition = created ? kCreatedNewKey : kOpenedExistingKey;
-    }
-    return answer(kSuccess);
+        // Wine answers "created" for an empty path, although the key was there already.
+        bool created = parts.empty();
+        std::shared_ptr<Node> node = target.node;
+        for (const auto& part : parts) {
+            std::shared_ptr<Node> next = node->child(part);
+            if (!next) {
+                next = std::make_shared<Node>();
+                next->name = part;
+                next->key = nameKey(part);
+                next->parent = node.get();
+                next->lastWrite = now();
+                node->children.insert(node->childSlot(next->key), next);
+                node->lastWrite = next->lastWrite;
+                created = true;
+                if (&part == &parts.back()) {
+                    next->className = textOf(className);
+                }
+            }
+            node = std::move(next);
+        }
+        *result = allocate(node, samDesired);
+        if (disposition != nullptr) {
+            *disposition = created ? kCreatedNewKey : kOpenedExistingKey;
+        }
+        return kSuccess;
+    });
 }
 
 std::int32_t PortableRegistryStore::RegDeleteKeyA(Handle key, const char* subKey) {
-    if (auto fault = hooks_.enter(callRecord(StoreCall::DeleteKey, key, subKey))) {
-        return static_cast<std::int32_t>(*fault);
-    }
-    auto answer = [&](std::int32_t rc) {
-        hooks_.leave(rc);
-        return rc;
-    };
-    Target target;
-    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
-        return answer(rc);
-    }
-    if (subKey == nullptr) {
-        return answer(kInvalidParameter);
-    }
-    std::vector<std::string> parts;
-    if (const std::int32_t pathRc = parsePath(subKey, parts); pathRc != kSuccess) {
-        return answer(pathRc);
-    }
-    // An empty path deletes the handle's own key; a root key is never deleted.
-    if (parts.empty() && target.predefined) {
-        return answer(kAccessDenied);
-    }
-    std::shared_ptr<Node> node = target.node;
-    for (const auto& part : parts) {
-        node = node->child(part);
-        if (!node) {
-            return answer(kFileNotFound);
-        }
-    }
-    if (!node->children.empty() || node->parent == nullptr) {
-        return answer(kAccessDenied);
-    }
-    Node& parent = *node->parent;
-    auto slot = parent.childSlot(node->key);
-    if (slot != parent.children.end() && *slot == node) {
-        parent.children.erase(slot);
-    }
-    parent.lastWrite = now();
-    node->deleted = true;
-    node->parent = nullptr;
-    return answer(kSuccess);
+    return answeredOn(
+        callRecord(StoreCall::DeleteKey, key, subKey), key, [&](Target& target) -> std::int32_t {
+            if (subKey == nullptr) {
+                return kInvalidParameter;
+            }
+            std::vector<std::string> parts;
+            if (const std::int32_t pathRc = parsePath(subKey, parts); pathRc != kSuccess) {
+                return pathRc;
+            }
+            // An empty path deletes the handle's own key; a root key is never deleted.
+            if (parts.empty() && target.predefined) {
+                return kAccessDenied;
+            }
+            std::shared_ptr<Node> node = target.node;
+            for (const auto& part : parts) {
+                node = node->child(part);
+                if (!node) {
+                    return kFileNotFound;
+                }
+            }
+            if (!node->children.empty() || node->parent == nullptr) {
+                return kAccessDenied;
+            }
+            Node& parent = *node->parent;
+            auto slot = parent.childSlot(node->key);
+            if (slot != parent.children.end() && *slot == node) {
+                parent.children.erase(slot);
+            }
+            parent.lastWrite = now();
+            node->deleted = true;
+            node->parent = nullptr;
+            return kSuccess;
+        });
 }
 
 std::int32_t PortableRegistryStore::RegDeleteValueA(Handle key, const char* valueName) {
-    if (auto fault = hooks_.enter(callRecord(StoreCall::DeleteValue, key, valueName))) {
-        return static_cast<std::int32_t>(*fault);
-    }
-    auto answer = [&](std::int32_t rc) {
-        hooks_.leave(rc);
-        return rc;
-    };
-    Target target;
-    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
-        return answer(rc);
-    }
-    if ((target.access & kSetValue) == 0) {
-        return answer(kAccessDenied);
-    }
-    Node& node = *target.node;
-    const std::u16string k = nameKey(textOf(valueName));
-    auto slot = node.valueSlot(k);
-    if (slot == node.values.end() || slot->key != k) {
-        return answer(kFileNotFound);
-    }
-    node.values.erase(slot);
-    node.lastWrite = now();
-    return answer(kSuccess);
+    return answeredOn(callRecord(StoreCall::DeleteValue, key, valueName), key,
+                      [&](Target& target) -> std::int32_t {
+                          if ((target.access & kSetValue) == 0) {
+                              return kAccessDenied;
+                          }
+                          Node& node = *target.node;
+                          const std::u16string k = nameKey(textOf(valueName));
+                          auto slot = node.valueSlot(k);
+                          if (slot == node.values.end() || slot->key != k) {
+                              return kFileNotFound;
+                          }
+                          node.values.erase(slot);
+                          node.lastWrite = now();
+                          return kSuccess;
+                      });
 }
 
 std::int32_t PortableRegistryStore::RegEnumKeyExA(Handle key, std::uint32_t index, char* name,
@@ -505,47 +482,39 @@ std::int32_t PortableRegistryStore::RegEnumKeyExA(Handle key, std::uint32_t inde
     StoreCallRecord record = callRecord(StoreCall::EnumKey, key);
     record.index = index;
     record.nameSize = cchName != nullptr ? *cchName : 0;
-    if (auto fault = hooks_.enter(record)) {
-        return static_cast<std::int32_t>(*fault);
-    }
-    auto answer = [&](std::int32_t rc) {
-        hooks_.leave(rc);
-        return rc;
-    };
-    Target target;
-    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
-        return answer(rc);
-    }
-    // Windows faults on these; the store refuses them.
-    if (reserved != nullptr || name == nullptr || cchName == nullptr ||
-        (className != nullptr && cchClass == nullptr)) {
-        return answer(kInvalidParameter);
-    }
-    if ((target.access & kEnumerateSubKeys) == 0) {
-        return answer(kAccessDenied);
-    }
-    const auto& children = target.node->children;
-    if (index >= children.size()) {
-        return answer(kNoMoreItems);
-    }
-    const Node& child = *children[index];
-    // Nothing is written unless the name and the class (when asked for) both fit with their NUL.
-    if (child.name.size() >= *cchName ||
-        (className != nullptr && child.className.size() >= *cchClass)) {
-        return answer(kMoreData);
-    }
-    std::memcpy(name, child.name.c_str(), child.name.size() + 1);
-    *cchName = static_cast<std::uint32_t>(child.name.size());
-    if (className != nullptr) {
-        std::memcpy(className, child.className.c_str(), child.className.size() + 1);
-    }
-    if (cchClass != nullptr) {
-        *cchClass = static_cast<std::uint32_t>(child.className.size());
-    }
-    if (lastWriteTime != nullptr) {
-        *lastWriteTime = child.lastWrite;
-    }
-    return answer(kSuccess);
+    return answeredOn(record, key, [&](Target& target) -> std::int32_t {
+        // Windows faults on these; the store refuses them.
+        if (reserved != nullptr || name == nullptr || cchName == nullptr ||
+            (className != nullptr && cchClass == nullptr)) {
+            return kInvalidParameter;
+        }
+        if ((target.access & kEnumerateSubKeys) == 0) {
+            return kAccessDenied;
+        }
+        const auto& children = target.node->children;
+        if (index >= children.size()) {
+            return kNoMoreItems;
+        }
+        const Node& child = *children[index];
+        // Nothing is written unless the name and the class (when asked for) both fit with their
+        // NUL.
+        if (child.name.size() >= *cchName ||
+            (className != nullptr && child.className.size() >= *cchClass)) {
+            return kMoreData;
+        }
+        std::memcpy(name, child.name.c_str(), child.name.size() + 1);
+        *cchName = static_cast<std::uint32_t>(child.name.size());
+        if (className != nullptr) {
+            std::memcpy(className, child.className.c_str(), child.className.size() + 1);
+        }
+        if (cchClass != nullptr) {
+            *cchClass = static_cast<std::uint32_t>(child.className.size());
+        }
+        if (lastWriteTime != nullptr) {
+            *lastWriteTime = child.lastWrite;
+        }
+        return kSuccess;
+    });
 }
 
 std::int32_t PortableRegistryStore::RegEnumValueA(Handle key, std::uint32_t index, char* valueName,
@@ -556,58 +525,49 @@ std::int32_t PortableRegistryStore::RegEnumValueA(Handle key, std::uint32_t inde
     record.index = index;
     record.size = cbData != nullptr ? *cbData : 0;
     record.nameSize = cchValueName != nullptr ? *cchValueName : 0;
-    if (auto fault = hooks_.enter(record)) {
-        return static_cast<std::int32_t>(*fault);
-    }
-    auto answer = [&](std::int32_t rc) {
-        hooks_.leave(rc);
-        return rc;
-    };
-    Target target;
-    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
-        return answer(rc);
-    }
-    if (reserved != nullptr || valueName == nullptr || cchValueName == nullptr ||
-        (data != nullptr && cbData == nullptr)) {
-        return answer(kInvalidParameter);
-    }
-    if ((target.access & kQueryValue) == 0) {
-        return answer(kAccessDenied);
-    }
-    const auto& values = target.node->values;
-    if (index >= values.size()) {
-        return answer(kNoMoreItems);
-    }
-    const Node::Value& value = values[index];
-    const auto size = static_cast<std::uint32_t>(value.data.size());
-    std::int32_t rc = kSuccess;
-    if (data != nullptr && *cbData < size) {
-        // Too little room for the data: neither the data nor the name is written.
-        rc = kMoreData;
-    } else {
-        if (data != nullptr) {
-            copyData(value.type, value.data, data, *cbData);
+    return answeredOn(record, key, [&](Target& target) -> std::int32_t {
+        if (reserved != nullptr || valueName == nullptr || cchValueName == nullptr ||
+            (data != nullptr && cbData == nullptr)) {
+            return kInvalidParameter;
         }
-        // A name that does not fit is cut to the room less one, NUL-ended, and its length
-        // left as the caller gave it.
-        if (value.name.size() >= *cchValueName) {
-            if (*cchValueName > 0) {
-                std::memcpy(valueName, value.name.data(), *cchValueName - 1);
-                valueName[*cchValueName - 1] = '\0';
-            }
+        if ((target.access & kQueryValue) == 0) {
+            return kAccessDenied;
+        }
+        const auto& values = target.node->values;
+        if (index >= values.size()) {
+            return kNoMoreItems;
+        }
+        const Node::Value& value = values[index];
+        const auto size = static_cast<std::uint32_t>(value.data.size());
+        std::int32_t rc = kSuccess;
+        if (data != nullptr && *cbData < size) {
+            // Too little room for the data: neither the data nor the name is written.
             rc = kMoreData;
         } else {
-            std::memcpy(valueName, value.name.c_str(), value.name.size() + 1);
-            *cchValueName = static_cast<std::uint32_t>(value.name.size());
+            if (data != nullptr) {
+                copyData(value.type, value.data, data, *cbData);
+            }
+            // A name that does not fit is cut to the room less one, NUL-ended, and its length
+            // left as the caller gave it.
+            if (value.name.size() >= *cchValueName) {
+                if (*cchValueName > 0) {
+                    std::memcpy(valueName, value.name.data(), *cchValueName - 1);
+                    valueName[*cchValueName - 1] = '\0';
+                }
+                rc = kMoreData;
+            } else {
+                std::memcpy(valueName, value.name.c_str(), value.name.size() + 1);
+                *cchValueName = static_cast<std::uint32_t>(value.name.size());
+            }
         }
-    }
-    if (type != nullptr) {
-        *type = value.type;
-    }
-    if (cbData != nullptr) {
-        *cbData = size;
-    }
-    return answer(rc);
+        if (type != nullptr) {
+            *type = value.type;
+        }
+        if (cbData != nullptr) {
+            *cbData = size;
+        }
+        return rc;
+    });
 }
 
 bool PortableRegistryStore::isThisComputer(const std::string& name) const {
@@ -617,27 +577,23 @@ bool PortableRegistryStore::isThisComputer(const std::string& name) const {
 
 std::int32_t PortableRegistryStore::RegConnectRegistryA(const char* machineName, Handle key,
                                                         Handle* result) {
-    if (auto fault = hooks_.enter(callRecord(StoreCall::ConnectRegistry, key, machineName))) {
-        return static_cast<std::int32_t>(*fault);
-    }
-    auto answer = [&](std::int32_t rc) {
-        hooks_.leave(rc);
-        return rc;
-    };
-    if (result == nullptr) {
-        return answer(kInvalidParameter);
-    }
-    std::string machine = textOf(machineName);
-    if (machine.size() >= 2 && machine[0] == '\\' && machine[1] == '\\') {
-        machine.erase(0, 2);
-    }
-    // This computer's registry is reached through the very key given, as Wine does it; no
-    // other computer is reachable.
-    if (machineName == nullptr || *machineName == '\0' || isThisComputer(machine)) {
-        *result = key;
-        return answer(kSuccess);
-    }
-    return answer(kBadNetPath);
+    return answered(
+        callRecord(StoreCall::ConnectRegistry, key, machineName), [&]() -> std::int32_t {
+            if (result == nullptr) {
+                return kInvalidParameter;
+            }
+            std::string machine = textOf(machineName);
+            if (machine.size() >= 2 && machine[0] == '\\' && machine[1] == '\\') {
+                machine.erase(0, 2);
+            }
+            // This computer's registry is reached through the very key given, as Wine does it; no
+            // other computer is reachable.
+            if (machineName == nullptr || *machineName == '\0' || isThisComputer(machine)) {
+                *result = key;
+                return kSuccess;
+            }
+            return kBadNetPath;
+        });
 }
 
 bool PortableRegistryStore::lookupVariable(const std::string& name, std::string& value) const {
@@ -674,47 +630,43 @@ std::uint32_t PortableRegistryStore::ExpandEnvironmentStringsA(const char* src, 
                                                                std::uint32_t size) {
     StoreCallRecord record = callRecord(StoreCall::ExpandEnvironmentStrings, 0, src);
     record.size = size;
-    if (auto fault = hooks_.enter(record)) {
-        return static_cast<std::uint32_t>(*fault);
-    }
-    if (src == nullptr) {
-        hooks_.leave(0);
-        return 0;
-    }
-    // "%name%" becomes the variable's value. A name that is not set keeps its text, closing "%"
-    // and all, and the scan goes on after it; a "%" without a closing one stays as it is.
-    const std::string_view text(src);
-    std::string out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const std::size_t open = text.find('%', i);
-        if (open == std::string_view::npos) {
-            out.append(text.substr(i));
-            break;
+    return answered(record, [&]() -> std::uint32_t {
+        if (src == nullptr) {
+            return 0;
         }
-        out.append(text.substr(i, open - i));
-        const std::size_t close = text.find('%', open + 1);
-        if (close == std::string_view::npos) {
-            out.append(text.substr(open));
-            break;
+        // "%name%" becomes the variable's value. A name that is not set keeps its text, closing "%"
+        // and all, and the scan goes on after it; a "%" without a closing one stays as it is.
+        const std::string_view text(src);
+        std::string out;
+        std::size_t i = 0;
+        while (i < text.size()) {
+            const std::size_t open = text.find('%', i);
+            if (open == std::string_view::npos) {
+                out.append(text.substr(i));
+                break;
+            }
+            out.append(text.substr(i, open - i));
+            const std::size_t close = text.find('%', open + 1);
+            if (close == std::string_view::npos) {
+                out.append(text.substr(open));
+                break;
+            }
+            std::string value;
+            if (lookupVariable(std::string(text.substr(open + 1, close - open - 1)), value)) {
+                out += value;
+            } else {
+                out.append(text.substr(open, close - open + 1));
+            }
+            i = close + 1;
         }
-        std::string value;
-        if (lookupVariable(std::string(text.substr(open + 1, close - open - 1)), value)) {
-            out += value;
-        } else {
-            out.append(text.substr(open, close - open + 1));
+        // The result counts the NUL; a short destination takes what fits and its NUL.
+        if (dst != nullptr && size > 0) {
+            const std::size_t n = std::min<std::size_t>(out.size(), size - 1);
+            std::memcpy(dst, out.data(), n);
+            dst[n] = '\0';
         }
-        i = close + 1;
-    }
-    // The result counts the NUL; a short destination takes what fits and its NUL.
-    if (dst != nullptr && size > 0) {
-        const std::size_t n = std::min<std::size_t>(out.size(), size - 1);
-        std::memcpy(dst, out.data(), n);
-        dst[n] = '\0';
-    }
-    const auto needed = static_cast<std::uint32_t>(out.size() + 1);
-    hooks_.leave(needed);
-    return needed;
+        return static_cast<std::uint32_t>(out.size() + 1);
+    });
 }
 
 }  // namespace qrvl::reg

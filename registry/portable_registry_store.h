@@ -87,6 +87,15 @@ class PortableRegistryStore final : public RegistryApi {
     };
     struct Target;
 
+    // Every call goes through the hooks, which record it and may answer it with a fault in
+    // place of `body`; whatever the call answers is handed back to them.
+    template <typename Body>
+    auto answered(const StoreCallRecord& record, Body body) -> decltype(body());
+    // As answered(), for the calls that begin by resolving the key: `body` gets the key's target,
+    // and a key that does not resolve answers the failure.
+    template <typename Body>
+    std::int32_t answeredOn(const StoreCallRecord& record, Handle key, Body body);
+
     std::int32_t resolve(Handle key, Target& target) const;
     Handle allocate(std::shared_ptr<Node> node, std::uint32_t access);
     std::size_t openHandleCount() const { return handles_.size(); }
