@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "map/catalogue.h"
-#include "map/fake_directory_lister.h"
+#include "tests/map/fake_directory_lister.h"
 
 namespace qrvl {
 namespace {

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "map/fake_directory_lister.h"
 #include "map/recent_maps.h"
-#include "map/scripted_random.h"
 #include "registry/portable_registry_store.h"
 #include "registry/registry_routines.h"
 #include "settings/portable_profile_engine.h"
+#include "tests/map/fake_directory_lister.h"
+#include "tests/map/scripted_random.h"
 #include "tests/ui/recording_shell.h"
 #include "ui/form1.h"
 
