@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "map/catalogue.h"
-#include "map/fake_directory_lister.h"
 #include "map/recent_maps.h"
-#include "map/scripted_random.h"
 #include "registry/portable_registry_store.h"
+#include "tests/map/fake_directory_lister.h"
 #include "tests/map/registry_fixture.h"
+#include "tests/map/scripted_random.h"
 
 namespace qrvl {
 namespace {
@@ -35,8 +35,8 @@ MapCollection collectionOf(const std::vector<std::wstring>& paths) {
 struct RecentMaps : ::testing::Test {
     std::shared_ptr<reg::PortableRegistryStore> store =
         std::make_shared<reg::PortableRegistryStore>();
-    std::shared_ptr<testing::CountingRegistry> counted =
-        std::make_shared<testing::CountingRegistry>(store);
+    std::shared_ptr<test::RecordingRegistry> counted =
+        std::make_shared<test::RecordingRegistry>(store);
     std::shared_ptr<ScriptedRandom> random = std::make_shared<ScriptedRandom>();
     RecentMapsUpdate update{counted, random};
 };

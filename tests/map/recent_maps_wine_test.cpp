@@ -108,8 +108,8 @@ class GameRegistry : public ::testing::Test {
 
     fs::path root_;
     Catalogue catalogue_;
-    std::shared_ptr<testing::CountingRegistry> api_ =
-        std::make_shared<testing::CountingRegistry>(reg::systemRegistryApi());
+    std::shared_ptr<test::RecordingRegistry> api_ =
+        std::make_shared<test::RecordingRegistry>(reg::systemRegistryApi());
     RecentMapsUpdate update_{api_};
 };
 

@@ -1,8 +1,7 @@
-// A game registry for the update tests: an in-memory store behind a call counter.
+// The game's registry key for the update tests, with a recording wrapper to count its calls.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,80 +9,9 @@
 #include "map/recent_maps.h"
 #include "registry/portable_registry_store.h"
 #include "registry/registry_api.h"
+#include "tests/registry/registry_routines_doubles.h"
 
 namespace qrvl::testing {
-
-// Forwards every call to the store and counts the reads, writes and key creations.
-class CountingRegistry final : public reg::RegistryApi {
-  public:
-    explicit CountingRegistry(std::shared_ptr<reg::RegistryApi> inner) : inner_(std::move(inner)) {}
-
-    int queries = 0;
-    int writes = 0;
-    int creates = 0;
-    // What the last write handed over: its type and its bytes.
-    std::uint32_t writtenType = 0;
-    std::string writtenBytes;
-
-    const TextCodec& codec() const override { return inner_->codec(); }
-    std::int32_t RegOpenKeyExA(reg::Handle key, const char* subKey, std::uint32_t options,
-                               std::uint32_t samDesired, reg::Handle* result) override {
-        return inner_->RegOpenKeyExA(key, subKey, options, samDesired, result);
-    }
-    std::int32_t RegCloseKey(reg::Handle key) override { return inner_->RegCloseKey(key); }
-    std::int32_t RegQueryValueExA(reg::Handle key, const char* valueName, std::uint32_t* reserved,
-                                  std::uint32_t* type, std::uint8_t* data,
-                                  std::uint32_t* cbData) override {
-        ++queries;
-        return inner_->RegQueryValueExA(key, valueName, reserved, type, data, cbData);
-    }
-    std::int32_t RegSetValueExA(reg::Handle key, const char* valueName, std::uint32_t reserved,
-                                std::uint32_t type, const std::uint8_t* data,
-                                std::uint32_t cbData) override {
-        ++writes;
-        writtenType = type;
-        writtenBytes.assign(reinterpret_cast<const char*>(data), cbData);
-        return inner_->RegSetValueExA(key, valueName, reserved, type, data, cbData);
-    }
-    std::int32_t RegCreateKeyExA(reg::Handle key, const char* subKey, std::uint32_t reserved,
-                                 const char* className, std::uint32_t options,
-                                 std::uint32_t samDesired, const reg::SecurityAttributes* sa,
-                                 reg::Handle* result, std::uint32_t* disposition) override {
-        ++creates;
-        return inner_->RegCreateKeyExA(key, subKey, reserved, className, options, samDesired, sa,
-                                       result, disposition);
-    }
-    std::int32_t RegDeleteKeyA(reg::Handle key, const char* subKey) override {
-        return inner_->RegDeleteKeyA(key, subKey);
-    }
-    std::int32_t RegDeleteValueA(reg::Handle key, const char* valueName) override {
-        return inner_->RegDeleteValueA(key, valueName);
-    }
-    std::int32_t RegEnumKeyExA(reg::Handle key, std::uint32_t index, char* name,
-                               std::uint32_t* cchName, std::uint32_t* reserved, char* className,
-                               std::uint32_t* cchClass, reg::FileTime* lastWriteTime) override {
-        return inner_->RegEnumKeyExA(key, index, name, cchName, reserved, className, cchClass,
-                                     lastWriteTime);
-    }
-    std::int32_t RegEnumValueA(reg::Handle key, std::uint32_t index, char* valueName,
-                               std::uint32_t* cchValueName, std::uint32_t* reserved,
-                               std::uint32_t* type, std::uint8_t* data,
-                               std::uint32_t* cbData) override {
-        return inner_->RegEnumValueA(key, index, valueName, cchValueName, reserved, type, data,
-                                     cbData);
-    }
-    std::int32_t RegConnectRegistryA(const char* machineName, reg::Handle key,
-                                     reg::Handle* result) override {
-        return inner_->RegConnectRegistryA(machineName, key, result);
-    }
-    std::uint32_t ExpandEnvironmentStringsA(const char* src, char* dst,
-                                            std::uint32_t size) override {
-        return inner_->ExpandEnvironmentStringsA(src, dst, size);
-    }
-
-  private:
-    std::shared_ptr<reg::RegistryApi> inner_;
-};
 
 // The game's key and value as raw bytes, read and written around the class under test.
 struct StoredValue {

@@ -1,4 +1,4 @@
-// Test doubles for RegistryRoutines: a wrapper that counts handles, logs calls and injects faults.
+// A registry test double: a wrapper that counts handles and calls, logs them and injects faults.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,7 @@ namespace qrvl::test {
 // - keeps the set of handles that Open/Create/Connect handed out and Close has not yet taken back,
 //   so a test sees any handle a member leaves open;
 // - logs the key paths and access masks that opens were asked for;
+// - counts the reads, writes and key creations, and keeps what the last write handed over;
 // - lets a test answer a call itself: a hook that returns a value replaces the inner call.
 class RecordingRegistry : public reg::RegistryApi {
   public:
@@ -39,6 +40,11 @@ class RecordingRegistry : public reg::RegistryApi {
     std::vector<reg::Handle> closes;
     std::set<reg::Handle> openHandles;
     std::set<reg::Handle> issuedHandles;  // every handle handed out, closed or not
+    int queries = 0;                      // RegQueryValueExA calls
+    int writes = 0;                       // RegSetValueExA calls
+    int creates = 0;                      // RegCreateKeyExA calls
+    std::uint32_t writtenType = 0;        // the last write's type
+    std::string writtenBytes;             // and its bytes
 
     std::function<std::optional<std::int32_t>(const char* machine, reg::Handle* result)> onConnect;
     std::function<std::optional<std::int32_t>(std::uint32_t* type, std::uint8_t* data,
@@ -70,6 +76,7 @@ class RecordingRegistry : public reg::RegistryApi {
     std::int32_t RegQueryValueExA(reg::Handle key, const char* valueName, std::uint32_t* reserved,
                                   std::uint32_t* type, std::uint8_t* data,
                                   std::uint32_t* cbData) override {
+        ++queries;
         if (onQuery) {
             if (auto rc = onQuery(type, data, cbData)) {
                 return *rc;
@@ -80,6 +87,9 @@ class RecordingRegistry : public reg::RegistryApi {
     std::int32_t RegSetValueExA(reg::Handle key, const char* valueName, std::uint32_t reserved,
                                 std::uint32_t type, const std::uint8_t* data,
                                 std::uint32_t cbData) override {
+        ++writes;
+        writtenType = type;
+        writtenBytes.assign(reinterpret_cast<const char*>(data), data != nullptr ? cbData : 0);
         if (onSet) {
             if (auto rc = onSet()) {
                 return *rc;
@@ -92,6 +102,7 @@ class RecordingRegistry : public reg::RegistryApi {
                                  std::uint32_t samDesired,
                                  const reg::SecurityAttributes* securityAttributes,
                                  reg::Handle* result, std::uint32_t* disposition) override {
+        ++creates;
         opens.push_back({key, subKey ? subKey : "", samDesired});
         const auto rc =
             inner_->RegCreateKeyExA(key, subKey, reserved, className, options, samDesired,
@@ -122,7 +133,7 @@ class RecordingRegistry : public reg::RegistryApi {
                                std::uint32_t* cchValueName, std::uint32_t* reserved,
                                std::uint32_t* type, std::uint8_t* data,
                                std::uint32_t* cbData) override {
-        enumNameSizes.push_back(*cchValueName);
+        enumNameSizes.push_back(cchValueName != nullptr ? *cchValueName : 0);
         if (onEnumValue) {
             if (auto rc = onEnumValue(index, valueName, cchValueName, type, data, cbData)) {
                 return *rc;
