@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "settings/cini.h"
+#include "tests/settings/cini_fixtures.h"
 #include "tests/settings/fake_form_window.h"
 #include "tests/settings/fake_profile_api.h"
 
@@ -20,11 +21,9 @@ using testing::FakeProfileApi;
 using testing::FakeWindow;
 using testing::Rect;
 
-class CiniPlacementTest : public ::testing::Test {
+class CiniPlacementTest : public testing::CiniFakeTest {
   protected:
-    CiniPlacementTest() {
-        ini.path(L"config.ini");
-        ini.Section(L"Form");
+    CiniPlacementTest() : CiniFakeTest(L"config.ini", L"Form") {
         ini.Key(L"caller's key");
         ini.Default(L"caller's default");
     }
@@ -47,8 +46,14 @@ class CiniPlacementTest : public ::testing::Test {
         api->calls.clear();
     }
 
-    std::shared_ptr<FakeProfileApi> api = std::make_shared<FakeProfileApi>();
-    CINI ini{api};
+    // A load that meets a value it cannot place moves nothing, answers 0 and keeps the fields.
+    void expectLoadGivesUpQuietly() {
+        ini.LoadFormPosition(window);
+        EXPECT_TRUE(window.moves.empty());
+        EXPECT_EQ(ini.LastReturnCode(), 0);
+        expectFieldsKept();
+    }
+
     FakeWindow window;
 };
 
@@ -256,26 +261,18 @@ TEST_F(CiniPlacementTest, WindowErrorEndsTheLoadQuietlyAndKeepsWhatWasDone) {
 TEST_F(CiniPlacementTest, OverflowingEdgesEndTheLoadQuietly) {
     markLastReturnCode();
     store("Left", "2147483000");
-    ini.LoadFormPosition(window);
-    EXPECT_TRUE(window.moves.empty());
-    EXPECT_EQ(ini.LastReturnCode(), 0);
-    expectFieldsKept();
+    expectLoadGivesUpQuietly();
 }
 
 TEST_F(CiniPlacementTest, WindowValuesBeyondThe32BitRangeEndTheLoadQuietly) {
     markLastReturnCode();
     window.left = 3e9;
-    ini.LoadFormPosition(window);
-    EXPECT_TRUE(window.moves.empty());
-    EXPECT_EQ(ini.LastReturnCode(), 0);
+    expectLoadGivesUpQuietly();
 
     markLastReturnCode();
     window.left = 0;
     window.screen.twipsPerPixelX = std::nan("");
-    ini.LoadFormPosition(window);
-    EXPECT_TRUE(window.moves.empty());
-    EXPECT_EQ(ini.LastReturnCode(), 0);
-    expectFieldsKept();
+    expectLoadGivesUpQuietly();
 }
 
 TEST_F(CiniPlacementTest, FieldsSurviveAnUnexpectedExceptionToo) {

@@ -12,17 +12,14 @@
 
 #include "settings/cini.h"
 #include "settings/win32_profile_api.h"
+#include "tests/settings/cini_fixtures.h"
 #include "tests/settings/fake_form_window.h"
 
 namespace qrvl {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string fileBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::readBytes;
 
 std::string kernel32Read(const char* section, const char* key, const fs::path& file) {
     char buffer[1024] = {};
@@ -31,29 +28,9 @@ std::string kernel32Read(const char* section, const char* key, const fs::path& f
     return std::string(buffer, n);
 }
 
-class CiniOverKernel32 : public ::testing::Test {
+class CiniOverKernel32 : public testing::CiniFileTest {
   protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("qrvl-cini-e2e-" + std::to_string(::GetCurrentProcessId()));
-        fs::remove_all(folder);
-        ASSERT_TRUE(fs::create_directories(folder));
-        ini.path(folder.wstring() + L"\\config.ini");
-        ini.Section(L"QRVL");
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
-
-    void set(const wchar_t* key, const std::wstring& value) {
-        ini.Key(key);
-        ini.Value(value);
-        EXPECT_TRUE(ini.Success()) << "writing " << fs::path(key).string();
-    }
-
-    fs::path folder;
-    CINI ini{std::make_shared<Win32ProfileApi>()};
+    CiniOverKernel32() : CiniFileTest(std::make_shared<Win32ProfileApi>()) {}
 };
 
 TEST_F(CiniOverKernel32, ProgramSettingsFileMatchesWhatKernel32WritesItself) {
@@ -70,8 +47,8 @@ TEST_F(CiniOverKernel32, ProgramSettingsFileMatchesWhatKernel32WritesItself) {
     ::WritePrivateProfileStringA("QRVL", "scx", "no", ref.c_str());
 
     const fs::path config = folder / "config.ini";
-    ASSERT_FALSE(fileBytes(config).empty());
-    EXPECT_EQ(fileBytes(config), fileBytes(reference));
+    ASSERT_FALSE(readBytes(config).empty());
+    EXPECT_EQ(readBytes(config), readBytes(reference));
 
     EXPECT_EQ(kernel32Read("QRVL", "path", config), "C:\\Games\\Starcraft\\Maps");
     EXPECT_EQ(kernel32Read("QRVL", "scm", config), "yes");
@@ -98,27 +75,7 @@ TEST_F(CiniOverKernel32, MissingFileReadsAsDefaultAndEnumeratesNothing) {
 }
 
 TEST_F(CiniOverKernel32, LongValuesAndLongListsComeBackWhole) {
-    const std::wstring value = std::wstring(299, L'v') + L'!';
-    set(L"long", value);
-    ini.Key(L"long");
-    EXPECT_EQ(ini.Value(), value);
-
-    // 500 keys of 20 characters: more than one first list read can hold.
-    std::wstring expected;
-    ini.Section(L"many");
-    for (int i = 0; i < 500; ++i) {
-        std::wstring key = L"key" + std::to_wstring(100000 + i);
-        key.resize(20, L'_');
-        expected += key + L'\0';
-        set(key.c_str(), L"1");
-    }
-    EXPECT_EQ(ini.INISection(), expected);
-    NameArray names;
-    std::int32_t count = 0;
-    ini.EnumerateCurrentSection(names, count);
-    EXPECT_EQ(count, 500);
-    ini.EnumerateAllSections(names, count);
-    EXPECT_EQ(count, 2);
+    expectLongValuesAndListsComeBackWhole();
 }
 
 TEST_F(CiniOverKernel32, DeletesRemoveKeysAndSections) {

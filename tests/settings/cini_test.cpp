@@ -6,6 +6,7 @@
 #include <string>
 
 #include "settings/cini.h"
+#include "tests/settings/cini_fixtures.h"
 #include "tests/settings/fake_profile_api.h"
 
 namespace qrvl {
@@ -13,20 +14,14 @@ namespace {
 
 using testing::FakeProfileApi;
 
-class CiniTest : public ::testing::Test {
+class CiniTest : public testing::CiniFakeTest {
   protected:
-    CiniTest() {
-        ini.path(L"C:\\qrvl\\config.ini");
-        ini.Section(L"QRVL");
-    }
+    CiniTest() : CiniFakeTest(L"C:\\qrvl\\config.ini", L"QRVL") {}
 
     std::string stored(const std::string& key) {
         const std::string* v = api->findKey("C:\\qrvl\\config.ini", "QRVL", key);
         return v ? *v : "<missing>";
     }
-
-    std::shared_ptr<FakeProfileApi> api = std::make_shared<FakeProfileApi>();
-    CINI ini{api};
 };
 
 TEST(CiniNew, StartsWithEmptyFieldsAndNoSuccess) {
