@@ -107,28 +107,25 @@ class RegistryContract : public ::testing::TestWithParam<ApiFactory> {
     }
 
     std::vector<std::string> subKeys(Handle key) {
-        std::vector<std::string> names;
-        for (std::uint32_t i = 0;; ++i) {
-            char name[300];
-            std::uint32_t length = sizeof name;
-            const std::int32_t rc =
-                api->RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr);
-            if (rc != kSuccess) {
-                EXPECT_EQ(rc, kNoMoreItems);
-                break;
-            }
-            names.emplace_back(name, length);
-        }
-        return names;
+        return listed([&](std::uint32_t index, char* name, std::uint32_t* length) {
+            return api->RegEnumKeyExA(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+        });
     }
 
     std::vector<std::string> valueNames(Handle key) {
+        return listed([&](std::uint32_t index, char* name, std::uint32_t* length) {
+            return api->RegEnumValueA(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+        });
+    }
+
+    // Asks for name after name, by index, until the store answers that there are no more.
+    template <typename Enumerate>
+    static std::vector<std::string> listed(Enumerate enumerate) {
         std::vector<std::string> names;
         for (std::uint32_t i = 0;; ++i) {
             char name[300];
             std::uint32_t length = sizeof name;
-            const std::int32_t rc =
-                api->RegEnumValueA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr);
+            const std::int32_t rc = enumerate(i, name, &length);
             if (rc != kSuccess) {
                 EXPECT_EQ(rc, kNoMoreItems);
                 break;
