@@ -42,6 +42,23 @@ std::int32_t checkedAdd(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(sum);
 }
 
+// Keeps one axis of the window `margin` clear of both screen edges: a window past the far edge
+// slides back, and one larger than the screen shrinks to fit.
+void fitOnScreen(std::int32_t& start, std::int32_t& size, std::int32_t margin, double screen) {
+    if (start < margin) {
+        start = margin;
+    }
+    if (checkedAdd(start, size) > screen - margin) {
+        start = roundToInt32(screen - margin - size);
+        if (start < margin) {
+            start = margin;
+        }
+        if (checkedAdd(start, size) > screen - margin) {
+            size = roundToInt32(screen - start - margin);
+        }
+    }
+}
+
 // Whole twips as plain digits; a fraction, which a window rarely reports, as the shortest
 // decimal that reads back the same, with a point, so CLngDefault takes it on any machine.
 std::wstring twipsText(double value) {
@@ -113,30 +130,8 @@ void CINI::LoadFormPosition(FormWindow& frmThis, double lMinWidth, double lMinHe
         // Four pixels clear of each screen edge.
         const std::int32_t mx = roundToInt32(4 * frmThis.Screen().TwipsPerPixelX());
         const std::int32_t my = roundToInt32(4 * frmThis.Screen().TwipsPerPixelY());
-        if (left < mx) {
-            left = mx;
-        }
-        if (top < my) {
-            top = my;
-        }
-        if (checkedAdd(left, width) > frmThis.Screen().Width() - mx) {
-            left = roundToInt32(frmThis.Screen().Width() - mx - width);
-            if (left < mx) {
-                left = mx;
-            }
-            if (checkedAdd(left, width) > frmThis.Screen().Width() - mx) {
-                width = roundToInt32(frmThis.Screen().Width() - left - mx);
-            }
-        }
-        if (checkedAdd(top, height) > frmThis.Screen().Height() - my) {
-            top = roundToInt32(frmThis.Screen().Height() - my - height);
-            if (top < my) {
-                top = my;
-            }
-            if (checkedAdd(top, height) > frmThis.Screen().Height() - my) {
-                height = roundToInt32(frmThis.Screen().Height() - top - my);
-            }
-        }
+        fitOnScreen(left, width, mx, frmThis.Screen().Width());
+        fitOnScreen(top, height, my, frmThis.Screen().Height());
 
         // A screen too small for the minimum leaves the window where it is.
         if (width >= lMinWidth && height >= lMinHeight) {
