@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "common/error.h"
@@ -26,6 +27,17 @@ void addNamed(KeyedCollection<T>& collection, T item, const std::wstring& name) 
     } else {
         collection.Add(std::move(item), name);
     }
+}
+
+// A listing of a named sub-key reads it through a handle of its own, opened for reading and
+// closed when the listing ends; without a name the caller's handle is listed and left open.
+bool openForListing(RegistryApi& api, Handle parent, const std::string& path, Handle& listed,
+                    std::optional<KeyCloser>& closeKey) {
+    if (api.RegOpenKeyExA(parent, path.c_str(), 0, kKeyRead, &listed) != kSuccess) {
+        return false;
+    }
+    closeKey.emplace(api, listed);
+    return true;
 }
 
 }  // namespace
@@ -84,14 +96,9 @@ KeyedCollection<std::wstring> RegistryRoutines::EnumRegistryKeys(Handle hKey,
                                                                  const std::wstring& KeyName) {
     KeyedCollection<std::wstring> keys;
     Handle listed = hKey;
-    if (!KeyName.empty()) {
-        if (api_->RegOpenKeyExA(hKey, encode(KeyName).c_str(), 0, kKeyRead, &listed) != kSuccess) {
-            return keys;
-        }
-    }
     std::optional<KeyCloser> closeKey;
-    if (!KeyName.empty()) {
-        closeKey.emplace(*api_, listed);
+    if (!KeyName.empty() && !openForListing(*api_, hKey, encode(KeyName), listed, closeKey)) {
+        return keys;
     }
     std::vector<char> name(kNameBuffer);
     for (std::uint32_t index = 0;; ++index) {
@@ -121,14 +128,9 @@ KeyedCollection<ValuePair> RegistryRoutines::EnumRegistryValues(Handle hKey,
                                                                 const std::wstring& KeyName) {
     KeyedCollection<ValuePair> values;
     Handle listed = hKey;
-    if (!KeyName.empty()) {
-        if (api_->RegOpenKeyExA(hKey, encode(KeyName).c_str(), 0, kKeyRead, &listed) != kSuccess) {
-            return values;
-        }
-    }
     std::optional<KeyCloser> closeKey;
-    if (!KeyName.empty()) {
-        closeKey.emplace(*api_, listed);
+    if (!KeyName.empty() && !openForListing(*api_, hKey, encode(KeyName), listed, closeKey)) {
+        return values;
     }
     std::vector<char> name(kNameBuffer);
     std::vector<std::uint8_t> data;
