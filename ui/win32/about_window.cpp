@@ -5,6 +5,7 @@
 
 #include "ui/res/resource.h"
 #include "ui/win32/message_loop.h"
+#include "ui/win32/window_owner.h"
 
 namespace qrvl::win32 {
 
@@ -203,13 +204,7 @@ void AboutWindow::drawBanner(const DRAWITEMSTRUCT& item) const {
 }
 
 LRESULT CALLBACK AboutWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* creating = static_cast<AboutWindow*>(
-            reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        creating->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creating));
-    }
-    auto* self = reinterpret_cast<AboutWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = windowOwner(window, message, lParam, &AboutWindow::window_);
     if (!self || self->window_ != window)
         return DefWindowProcW(window, message, wParam, lParam);
     return self->handle(message, wParam, lParam);

@@ -9,6 +9,7 @@
 #include "ui/tray.h"
 #include "ui/win32/about_window.h"
 #include "ui/win32/message_loop.h"
+#include "ui/win32/window_owner.h"
 #include "ui/win32_shell_api.h"
 
 namespace qrvl::win32 {
@@ -196,13 +197,7 @@ void MainWindow::applyDpi(UINT dpi) {
 }
 
 LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* creating = static_cast<MainWindow*>(
-            reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        creating->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creating));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = windowOwner(window, message, lParam, &MainWindow::window_);
     if (!self)
         return DefWindowProcW(window, message, wParam, lParam);
     return self->handle(message, wParam, lParam);
