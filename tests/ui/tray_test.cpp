@@ -29,10 +29,15 @@ std::string tipField(const NotifyIconDataA& record) {
     return std::string(record.szTip, sizeof record.szTip);
 }
 
-TEST(TrayIcon, RemoveBeforeAnyAddSendsAnAllZeroRecord) {
+// A fresh tray, its shell and its window.
+class TrayIcon : public ::testing::Test {
+  protected:
     test::RecordingShell shell;
     Window window;
-    Tray tray(shell, window);
+    Tray tray{shell, window};
+};
+
+TEST_F(TrayIcon, RemoveBeforeAnyAddSendsAnAllZeroRecord) {
     tray.RemoveTrayIcon();
     ASSERT_EQ(shell.notifies.size(), 1u);
     EXPECT_EQ(shell.notifies[0].message, kNimDelete);
@@ -40,10 +45,7 @@ TEST(TrayIcon, RemoveBeforeAnyAddSendsAnAllZeroRecord) {
     EXPECT_EQ(std::memcmp(&shell.notifies[0].record, &zero, sizeof zero), 0);
 }
 
-TEST(TrayIcon, AddFillsTheRecordAndRemoveSendsTheSameRecord) {
-    test::RecordingShell shell;
-    Window window;
-    Tray tray(shell, window);
+TEST_F(TrayIcon, AddFillsTheRecordAndRemoveSendsTheSameRecord) {
     tray.AddTrayIcon(L"Quorvel picker");
     EXPECT_TRUE(tray.IconShown());
     tray.RemoveTrayIcon();
@@ -63,10 +65,7 @@ TEST(TrayIcon, AddFillsTheRecordAndRemoveSendsTheSameRecord) {
     EXPECT_EQ(std::memcmp(&shell.notifies[1].record, &record, sizeof record), 0);
 }
 
-TEST(TrayIcon, FieldsThatCannotBeReadKeepTheirPreviousValues) {
-    test::RecordingShell shell;
-    Window window;
-    Tray tray(shell, window);
+TEST_F(TrayIcon, FieldsThatCannotBeReadKeepTheirPreviousValues) {
     tray.AddTrayIcon(L"first");
     window.handle = 0x9999;
     window.failing = true;
@@ -77,7 +76,7 @@ TEST(TrayIcon, FieldsThatCannotBeReadKeepTheirPreviousValues) {
     EXPECT_EQ(tipField(record).substr(0, 7), std::string("second") + '\0');
 }
 
-TEST(TrayIcon, TipsAreCutToWholeCharactersThatLeaveRoomForTheNul) {
+TEST(TrayIconTip, IsCutToWholeCharactersThatLeaveRoomForTheNul) {
     struct Case {
         std::wstring tip;
         std::string bytes;  // what stands before the NUL
