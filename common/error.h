@@ -16,12 +16,12 @@ enum class ErrorCode : int {
 // Raised by a member that fails; the skip-on-failure paths (start-up, scan, update) catch exactly
 // this type and nothing broader.
 class Error : public std::runtime_error {
-public:
+  public:
     explicit Error(ErrorCode code);
     ErrorCode code() const noexcept { return code_; }
     int number() const noexcept { return static_cast<int>(code_); }
 
-private:
+  private:
     ErrorCode code_;
 };
 

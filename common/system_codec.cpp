@@ -6,9 +6,13 @@ namespace qrvl {
 #ifdef _WIN32
 const TextCodec& ansiCodec();  // win32_ansi_codec.cpp
 
-const TextCodec& systemCodec() { return ansiCodec(); }
+const TextCodec& systemCodec() {
+    return ansiCodec();
+}
 #else
-const TextCodec& systemCodec() { return utf8Codec(); }
+const TextCodec& systemCodec() {
+    return utf8Codec();
+}
 #endif
 
 }  // namespace qrvl

@@ -11,7 +11,7 @@ namespace qrvl {
 // character, and a byte sequence that does not decode becomes U+FFFD. NUL characters pass
 // through unchanged in both directions, so NUL-separated lists survive a round trip.
 class TextCodec {
-public:
+  public:
     virtual ~TextCodec() = default;
     virtual std::string encode(std::wstring_view text) const = 0;
     virtual std::wstring decode(std::string_view bytes) const = 0;

@@ -37,7 +37,7 @@ void appendWide(std::wstring& out, char32_t c) {
 }
 
 class Utf8Codec final : public TextCodec {
-public:
+  public:
     std::string encode(std::wstring_view text) const override {
         std::string out;
         out.reserve(text.size());

@@ -14,7 +14,9 @@ using Bytes = std::vector<std::uint8_t>;
 // that a caller does not give arrive as the empty value.
 using Variant = std::variant<std::monostate, std::wstring, std::int32_t, Bytes>;
 
-inline bool isEmpty(const Variant& v) { return std::holds_alternative<std::monostate>(v); }
+inline bool isEmpty(const Variant& v) {
+    return std::holds_alternative<std::monostate>(v);
+}
 
 // Conversions as the classes need them. Each raises qrvl::Error on failure:
 // toText: empty gives "", an integer its decimal digits; a byte array is a type mismatch (13).

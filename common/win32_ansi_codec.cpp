@@ -7,7 +7,7 @@ namespace qrvl {
 namespace {
 
 class AnsiCodec final : public TextCodec {
-public:
+  public:
     std::string encode(std::wstring_view text) const override {
         if (text.empty()) {
             return {};
@@ -15,8 +15,8 @@ public:
         const int n = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
                                             nullptr, 0, nullptr, nullptr);
         std::string out(static_cast<std::size_t>(n), '\0');
-        ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(),
-                              n, nullptr, nullptr);
+        ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                              nullptr, nullptr);
         return out;
     }
 

@@ -1,4 +1,5 @@
-// The registry seam: the advapi32 registry calls (and kernel32's expansion call) in their ANSI form.
+// The registry seam: the advapi32 registry calls (and kernel32's expansion call) in their ANSI
+// form.
 #pragma once
 
 #include <cstdint>
@@ -57,7 +58,7 @@ struct FileTime {
 // in/out sizes, the same truncation. Texts are 8-bit, in codec()'s code page. Null pointers
 // are allowed where Windows allows them.
 class RegistryApi {
-public:
+  public:
     virtual ~RegistryApi() = default;
 
     // The code page of every text that goes through these calls.

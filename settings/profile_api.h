@@ -11,7 +11,7 @@ namespace qrvl {
 // Both calls answer exactly as their Windows namesakes do. A null section, key, default or text
 // is an absent argument, distinct from an empty text. Texts are 8-bit, in codec()'s code page.
 class ProfileApi {
-public:
+  public:
     virtual ~ProfileApi() = default;
 
     // The code page of every text that goes through these calls.

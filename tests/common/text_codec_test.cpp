@@ -14,9 +14,11 @@ TEST(Utf8Codec, RoundTripsNulSeparatedListsAndNonAsciiText) {
 }
 
 TEST(Utf8Codec, DecodesMalformedBytesAsReplacementCharacters) {
-    EXPECT_EQ(utf8Codec().decode("a\xFF" "b"), L"a\uFFFDb");
-    EXPECT_EQ(utf8Codec().decode("\xC3"), L"\uFFFD");          // cut short
-    EXPECT_EQ(utf8Codec().decode("\xC0\x80"), L"\uFFFD\uFFFD");  // overlong
+    EXPECT_EQ(utf8Codec().decode("a\xFF"
+                                 "b"),
+              L"a\uFFFDb");
+    EXPECT_EQ(utf8Codec().decode("\xC3"), L"\uFFFD");             // cut short
+    EXPECT_EQ(utf8Codec().decode("\xC0\x80"), L"\uFFFD\uFFFD");   // overlong
     EXPECT_EQ(utf8Codec().decode("\xED\xA0\x80x").back(), L'x');  // surrogate, then on
 }
 
