@@ -15,11 +15,6 @@ constexpr int twipsToPixels(int twips, int dpi) {
                                         : -((-scaled + half) / kTwipsPerInch));
 }
 
-// Twips for a length in pixels at the given dots per inch.
-constexpr double pixelsToTwips(double pixels, int dpi) {
-    return pixels * kTwipsPerInch / dpi;
-}
-
 // Twips per pixel at the given dots per inch (15 at 96).
 constexpr double twipsPerPixel(int dpi) {
     return static_cast<double>(kTwipsPerInch) / dpi;

@@ -30,7 +30,6 @@ TEST(Twips, ConvertAtTheWindowsDpi) {
     EXPECT_EQ(twipsToPixels(4695, 144), 470);
     EXPECT_EQ(twipsToPixels(15, 96), 1);
     EXPECT_DOUBLE_EQ(twipsPerPixel(96), 15.0);
-    EXPECT_DOUBLE_EQ(pixelsToTwips(2, 96), 30.0);
 }
 
 }  // namespace
