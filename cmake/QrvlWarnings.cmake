@@ -18,12 +18,15 @@ if(WIN32)
 endif()
 
 # Every library source file globbed from its own folder, so adding a file needs no list edit.
+# One rule picks platform code: `foo_win32.cpp` builds only for Windows, `foo_posix.cpp` only
+# elsewhere, and every other file everywhere. A `foo.h` declares what both implement. The real
+# windows live apart in ui/win32/, which only a Windows build enters.
 function(qrvl_sources out dir)
-    file(GLOB _portable CONFIGURE_DEPENDS ${dir}/*.cpp)
-    list(FILTER _portable EXCLUDE REGEX "/win32_[^/]*\\.cpp$")
+    file(GLOB _sources CONFIGURE_DEPENDS ${dir}/*.cpp)
     if(WIN32)
-        file(GLOB _win32 CONFIGURE_DEPENDS ${dir}/win32_*.cpp)
-        list(APPEND _portable ${_win32})
+        list(FILTER _sources EXCLUDE REGEX "_posix\\.cpp$")
+    else()
+        list(FILTER _sources EXCLUDE REGEX "_win32\\.cpp$")
     endif()
-    set(${out} ${_portable} PARENT_SCOPE)
+    set(${out} ${_sources} PARENT_SCOPE)
 endfunction()

@@ -54,7 +54,7 @@ class DirectoryLister {
 // The real file system through std::filesystem; builds everywhere.
 std::shared_ptr<DirectoryLister> portableDirectoryLister();
 
-// The platform's lister: FindFirstFileExW on Windows (win32_directory_lister.h), the portable one
+// The platform's lister: FindFirstFileExW on Windows (directory_lister_win32.h), the portable one
 // elsewhere.
 std::shared_ptr<DirectoryLister> systemDirectoryLister();
 

@@ -111,7 +111,7 @@ class FileSystemLister final : public DirectoryLister {
         auto directory = std::make_unique<ListedDirectory>();
         directory->path_ = *directoryText;
         directory->identity_ =
-            directoryIdentity(*full).value_or(utf8Codec().encode(*directoryText));
+            directoryIdentity(*directoryText).value_or(utf8Codec().encode(*directoryText));
 
         std::vector<DirectoryFile> files;
         std::vector<std::wstring> subDirectories;

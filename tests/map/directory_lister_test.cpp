@@ -14,7 +14,7 @@
 #include "map/directory_lister.h"
 
 #ifdef _WIN32
-#include "map/win32_directory_lister.h"
+#include "map/directory_lister_win32.h"
 #endif
 
 namespace fs = std::filesystem;

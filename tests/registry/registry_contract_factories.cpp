@@ -6,7 +6,7 @@
 #include "registry/portable_registry_store.h"
 
 #ifdef _WIN32
-#include "registry/win32_registry_api.h"
+#include "registry/registry_api_win32.h"
 #else
 #include <unistd.h>
 #endif

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "registry/registry_routines.h"
-#include "registry/win32_registry_api.h"
+#include "registry/registry_api_win32.h"
 #include "tests/registry/registry_routines_doubles.h"
 
 namespace qrvl::test {

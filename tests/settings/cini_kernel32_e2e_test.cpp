@@ -11,7 +11,7 @@
 #include <system_error>
 
 #include "settings/cini.h"
-#include "settings/win32_profile_api.h"
+#include "settings/profile_api_win32.h"
 #include "tests/settings/cini_fixtures.h"
 #include "tests/settings/fake_form_window.h"
 

@@ -10,7 +10,7 @@
 #include "settings/portable_profile_engine.h"
 #include "tests/settings/profile_test_files.h"
 #ifdef _WIN32
-#include "settings/win32_profile_api.h"
+#include "settings/profile_api_win32.h"
 #endif
 
 namespace qrvl {

@@ -16,7 +16,7 @@
 
 #include "common/text_codec.h"
 #include "ui/shell_api.h"
-#include "ui/win32_shell_api.h"
+#include "ui/win32/shell_calls.h"
 
 namespace qrvl::gui_test {
 

@@ -10,7 +10,7 @@
 #include "ui/win32/about_window.h"
 #include "ui/win32/message_loop.h"
 #include "ui/win32/window_owner.h"
-#include "ui/win32_shell_api.h"
+#include "ui/win32/shell_calls.h"
 
 namespace qrvl::win32 {
 

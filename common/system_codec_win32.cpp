@@ -35,7 +35,7 @@ class AnsiCodec final : public TextCodec {
 
 }  // namespace
 
-const TextCodec& ansiCodec() {
+const TextCodec& systemCodec() {
     static const AnsiCodec codec;
     return codec;
 }

@@ -1,5 +1,5 @@
 // advapi32 and kernel32 behind the registry seam.
-#include "registry/win32_registry_api.h"
+#include "registry/registry_api_win32.h"
 
 #include <windows.h>
 
@@ -127,6 +127,11 @@ std::int32_t Win32RegistryApi::RegConnectRegistryA(const char* machineName, Hand
 std::uint32_t Win32RegistryApi::ExpandEnvironmentStringsA(const char* src, char* dst,
                                                           std::uint32_t size) {
     return ::ExpandEnvironmentStringsA(src, dst, size);
+}
+
+std::shared_ptr<RegistryApi> systemRegistryApi() {
+    static const auto api = std::make_shared<Win32RegistryApi>();
+    return api;
 }
 
 }  // namespace qrvl::reg

@@ -1,5 +1,5 @@
 // The real directory listing on Windows: GetFullPathNameW and FindFirstFileExW.
-#include "map/win32_directory_lister.h"
+#include "map/directory_lister_win32.h"
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "map/listed_directory.h"
-#include "map/win32_directory_identity.h"
+#include "map/directory_identity.h"
 
 namespace qrvl {
 namespace {
@@ -69,7 +69,7 @@ class FindFileLister final : public DirectoryLister {
         auto directory = std::make_unique<ListedDirectory>();
         directory->path_ = *full;
         directory->identity_ =
-            win32DirectoryIdentity(*full).value_or(std::string(full->begin(), full->end()));
+            directoryIdentity(*full).value_or(std::string(full->begin(), full->end()));
 
         std::vector<DirectoryFile> files;
         std::vector<std::wstring> subDirectories;
@@ -100,6 +100,10 @@ class FindFileLister final : public DirectoryLister {
 
 std::shared_ptr<DirectoryLister> win32DirectoryLister() {
     return std::make_shared<FindFileLister>();
+}
+
+std::shared_ptr<DirectoryLister> systemDirectoryLister() {
+    return win32DirectoryLister();
 }
 
 }  // namespace qrvl

@@ -1,5 +1,5 @@
 // The shell seam on Windows: our records copied into the platform's and the calls made as is.
-#include "ui/win32_shell_api.h"
+#include "ui/win32/shell_calls.h"
 
 #include <objbase.h>
 #include <shellapi.h>

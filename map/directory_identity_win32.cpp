@@ -2,11 +2,10 @@
 #include <windows.h>
 
 #include "map/directory_identity.h"
-#include "map/win32_directory_identity.h"
 
 namespace qrvl {
 
-std::optional<std::string> win32DirectoryIdentity(const std::wstring& directory) {
+std::optional<std::string> directoryIdentity(const std::wstring& directory) {
     // Backup semantics let CreateFileW open a directory; no access right is needed to ask for
     // its file information, and junctions are followed to the directory they name.
     HANDLE handle =
@@ -23,10 +22,6 @@ std::optional<std::string> win32DirectoryIdentity(const std::wstring& directory)
     }
     return std::to_string(info.dwVolumeSerialNumber) + ':' + std::to_string(info.nFileIndexHigh) +
            ':' + std::to_string(info.nFileIndexLow);
-}
-
-std::optional<std::string> directoryIdentity(const std::filesystem::path& directory) {
-    return win32DirectoryIdentity(directory.native());
 }
 
 }  // namespace qrvl

@@ -1,5 +1,5 @@
 // kernel32's profile calls behind the profile seam.
-#include "settings/win32_profile_api.h"
+#include "settings/profile_api_win32.h"
 
 #include <windows.h>
 
@@ -18,6 +18,11 @@ std::uint32_t Win32ProfileApi::GetPrivateProfileStringA(const char* section, con
 std::int32_t Win32ProfileApi::WritePrivateProfileStringA(const char* section, const char* key,
                                                          const char* text, const char* fileName) {
     return ::WritePrivateProfileStringA(section, key, text, fileName);
+}
+
+std::shared_ptr<ProfileApi> systemProfileApi() {
+    static const auto api = std::make_shared<Win32ProfileApi>();
+    return api;
 }
 
 }  // namespace qrvl
