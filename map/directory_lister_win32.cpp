@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "map/listed_directory.h"
 #include "map/directory_identity.h"
+#include "map/listed_directory.h"
 
 namespace qrvl {
 namespace {
