@@ -109,7 +109,7 @@ void Form1::Form_Load() {
 }
 
 void Form1::Form_Resize() {
-    if (host_.WindowState() == Form1Host::kMinimized) {
+    if (host_.WindowState() == kWindowMinimised) {
         host_.Visible(false);
         inTray_ = true;
         tray_.AddTrayIcon(kTrayTip);
@@ -187,7 +187,7 @@ void Form1::TrayCallback(std::intptr_t lParam) {
     const auto message = static_cast<std::uint32_t>(lParam) & 0xFFFFu;
     if (message == kWmLButtonUp) {
         // The resize that follows shows the window and removes the icon.
-        host_.WindowState(Form1Host::kNormal);
+        host_.WindowState(kWindowNormal);
         host_.Visible(true);
         host_.SetFocus();
     } else if (message == kWmRButtonUp) {

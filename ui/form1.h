@@ -8,6 +8,7 @@
 #include "map/directory_lister.h"
 #include "map/random_source.h"
 #include "registry/registry_api.h"
+#include "settings/form_window.h"
 #include "settings/profile_api.h"
 #include "ui/controls.h"
 #include "ui/shell_api.h"
@@ -18,15 +19,12 @@ namespace qrvl {
 // What the behaviour asks of the real window. ui/win32 implements it on the HWND; tests fake it.
 class Form1Host : public TrayWindow {
   public:
-    static constexpr std::int32_t kNormal = 0;
-    static constexpr std::int32_t kMinimized = 1;
-    static constexpr std::int32_t kMaximized = 2;
-
     // The directory that holds the executable, as the platform gives it (no "\" added).
     virtual std::wstring AppPath() = 0;
     // True when an ordinary file exists at the path; hidden and system files count as missing.
     virtual bool OrdinaryFileExists(const std::wstring& path) = 0;
 
+    // kWindowNormal, kWindowMinimised or kWindowMaximised, as CINI's windows use them.
     virtual std::int32_t WindowState() = 0;
     // Setting the state resizes the real window, whose resize reaches Form_Resize.
     virtual void WindowState(std::int32_t state) = 0;

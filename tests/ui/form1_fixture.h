@@ -57,7 +57,7 @@ class FakeHost final : public Form1Host {
     Form1* form = nullptr;
     const RecordingShell* shell = nullptr;
     std::wstring appPath;
-    std::int32_t state = kNormal;
+    std::int32_t state = kWindowNormal;
     std::vector<std::string> log;
     std::function<void()> pending;  // run by the next yield
 };

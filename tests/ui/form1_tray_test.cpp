@@ -20,13 +20,13 @@ class Form1TrayTest : public Form1Test {
         shell.notifies.clear();
     }
     void minimise() {
-        host.WindowState(Form1Host::kMinimized);
+        host.WindowState(kWindowMinimised);
         host.log.clear();
     }
 };
 
 TEST_F(Form1TrayTest, MinimisingHidesTheWindowAndAddsTheIcon) {
-    host.WindowState(Form1Host::kMinimized);
+    host.WindowState(kWindowMinimised);
     EXPECT_EQ(host.log, (std::vector<std::string>{"state 1", "hide"}));
     ASSERT_EQ(shell.notifies.size(), 1u);
     EXPECT_EQ(shell.notifies[0].message, kNimAdd);
@@ -90,7 +90,7 @@ TEST_F(Form1TrayTest, ARecreatedTaskbarGetsTheIconBackOnlyWhileInTheTray) {
     EXPECT_EQ(
         std::memcmp(&shell.notifies[1].record, &shell.notifies[0].record, sizeof(NotifyIconDataA)),
         0);
-    host.WindowState(Form1Host::kNormal);
+    host.WindowState(kWindowNormal);
     form->TaskbarCreated();
     EXPECT_EQ(shell.notifies.size(), 3u);  // only the restore's removal
 }

@@ -5,6 +5,7 @@
 
 #include "ui/res/resource.h"
 #include "ui/win32/message_loop.h"
+#include "ui/win32/window_basics.h"
 #include "ui/win32/window_owner.h"
 
 namespace qrvl::win32 {
@@ -46,10 +47,6 @@ TwipsRect inClient(const TwipsRect& inFrame) {
 
 bool isLink(int id) {
     return id == IDC_ABOUT_LABEL11 || id == IDC_ABOUT_LABEL13;
-}
-
-HINSTANCE moduleInstance() {
-    return GetModuleHandleW(nullptr);
 }
 
 class AboutWindow : public AboutHost {
@@ -101,18 +98,7 @@ class AboutWindow : public AboutHost {
 };
 
 void AboutWindow::create() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (!GetClassInfoExW(moduleInstance(), kAboutWindowClass, &wc)) {
-        wc = WNDCLASSEXW{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &AboutWindow::windowProc;
-        wc.hInstance = moduleInstance();
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kAboutWindowClass;
-        RegisterClassExW(&wc);
-    }
+    registerWindowClass(kAboutWindowClass, &AboutWindow::windowProc);
     banner_ = static_cast<HBITMAP>(
         LoadImageW(moduleInstance(), MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP, 0, 0, 0));
 

@@ -23,7 +23,8 @@ struct TwipsRect {
 // that touch in twips still touch in pixels.
 RECT twipsToPixelRect(const TwipsRect& twips, UINT dpi);
 
-// Arguments of one child control. Defaults suit a plain visible tab stop.
+// Arguments of one child control. The default style makes a plain visible child; a control that
+// Tab should reach asks for WS_TABSTOP in its own style.
 struct ControlSpec {
     const wchar_t* className = L"STATIC";
     const wchar_t* text = L"";

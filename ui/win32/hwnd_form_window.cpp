@@ -7,6 +7,7 @@
 #include "common/rounding.h"
 #include "common/twips.h"
 #include "ui/win32/dpi_layout.h"
+#include "ui/win32/window_basics.h"
 
 namespace qrvl::win32 {
 
@@ -76,28 +77,13 @@ double HwndFormWindow::Height() const {
 
 std::int32_t HwndFormWindow::WindowState() const {
     requireWindow();
-    if (IsIconic(window_))
-        return kWindowMinimised;
-    if (IsZoomed(window_))
-        return kWindowMaximised;
-    return kWindowNormal;
+    return windowState(window_);
 }
 
 void HwndFormWindow::WindowState(std::int32_t state) {
     requireWindow();
-    switch (state) {
-        case kWindowNormal:
-            ShowWindow(window_, SW_RESTORE);
-            break;
-        case kWindowMinimised:
-            ShowWindow(window_, SW_MINIMIZE);
-            break;
-        case kWindowMaximised:
-            ShowWindow(window_, SW_MAXIMIZE);
-            break;
-        default:
-            throw Error(ErrorCode::InvalidArgument);
-    }
+    if (!showWindowState(window_, state))
+        throw Error(ErrorCode::InvalidArgument);
 }
 
 namespace {

@@ -9,36 +9,51 @@
 #include "ui/tray.h"
 #include "ui/win32/about_window.h"
 #include "ui/win32/message_loop.h"
-#include "ui/win32/window_owner.h"
 #include "ui/win32/shell_calls.h"
+#include "ui/win32/window_basics.h"
+#include "ui/win32/window_owner.h"
 
 namespace qrvl::win32 {
 
 namespace {
 
 constexpr UINT_PTR kTimer1Id = 1;
+
+// Which captions the message font must fit: a label's whole width, a check box's after its box.
+enum class CaptionFit { None, Whole, AfterBox };
+
+// One control of the window: how it is made, where it lies, and where its first text comes from.
+struct MainControl {
+    int id;
+    const wchar_t* className;
+    TwipsRect twips;
+    DWORD style;
+    DWORD exStyle;
+    CaptionFit fit;
+    const std::wstring& (*text)(Form1&);
+};
+
+constexpr DWORD kTabStop = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP;
+
+// In tab order: the order of creation is the order Tab walks.
+constexpr MainControl kMainControls[] = {
+    {IDC_LABEL1, WC_STATICW, kLabel1Twips,
+     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
+     CaptionFit::Whole, [](Form1& f) -> const std::wstring& { return f.Label1.Caption(); }},
+    {IDC_SCM, WC_BUTTONW, kScmTwips, kTabStop | BS_AUTOCHECKBOX, 0, CaptionFit::AfterBox,
+     [](Form1& f) -> const std::wstring& { return f.scm.Caption; }},
+    {IDC_SCX, WC_BUTTONW, kScxTwips, kTabStop | BS_AUTOCHECKBOX, 0, CaptionFit::AfterBox,
+     [](Form1& f) -> const std::wstring& { return f.scx.Caption; }},
+    {IDC_TEXT1, WC_EDITW, kText1Twips, kTabStop | ES_AUTOHSCROLL | ES_READONLY, WS_EX_CLIENTEDGE,
+     CaptionFit::None, [](Form1& f) -> const std::wstring& { return f.Text1.Text(); }},
+    {IDC_COMMAND1, WC_BUTTONW, kCommand1Twips, kTabStop | BS_PUSHBUTTON, 0, CaptionFit::None,
+     [](Form1& f) -> const std::wstring& { return f.Command1.Caption; }},
+    {IDC_COMMAND2, WC_BUTTONW, kCommand2Twips, kTabStop | BS_PUSHBUTTON, 0, CaptionFit::None,
+     [](Form1& f) -> const std::wstring& { return f.Command2.Caption; }},
+};
+
 constexpr DWORD kMainStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-
-HINSTANCE moduleInstance() {
-    return GetModuleHandleW(nullptr);
-}
-
-void registerClassOnce(WNDPROC procedure) {
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(moduleInstance(), kMainWindowClass, &existing))
-        return;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = procedure;
-    wc.hInstance = moduleInstance();
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kMainWindowClass;
-    wc.hIcon = LoadIconW(moduleInstance(), MAKEINTRESOURCEW(IDI_QRVL));
-    RegisterClassExW(&wc);
-}
 
 HICON loadProgramIcon(int size) {
     return static_cast<HICON>(LoadImageW(moduleInstance(), MAKEINTRESOURCEW(IDI_QRVL), IMAGE_ICON,
@@ -66,7 +81,8 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::Open(int showCommand) {
-    registerClassOnce(&MainWindow::windowProc);
+    registerWindowClass(kMainWindowClass, &MainWindow::windowProc,
+                        LoadIconW(moduleInstance(), MAKEINTRESOURCEW(IDI_QRVL)));
     window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kMainWindowClass, kForm1Caption, kMainStyle,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                               LoadMenuW(moduleInstance(), MAKEINTRESOURCEW(IDM_MAIN)),
@@ -96,40 +112,14 @@ void MainWindow::Open(int showCommand) {
 }
 
 void MainWindow::createControls() {
-    const DWORD tab = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP;
-    // Created in tab order: the order of creation is the order Tab walks.
-    createControl(window_, {.className = WC_STATICW,
-                            .text = form_->Label1.Caption().c_str(),
-                            .id = IDC_LABEL1,
-                            .twips = kLabel1Twips,
-                            .style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFTNOWORDWRAP |
-                                     SS_NOPREFIX});
-    createControl(window_, {.className = WC_BUTTONW,
-                            .text = form_->scm.Caption.c_str(),
-                            .id = IDC_SCM,
-                            .twips = kScmTwips,
-                            .style = tab | BS_AUTOCHECKBOX});
-    createControl(window_, {.className = WC_BUTTONW,
-                            .text = form_->scx.Caption.c_str(),
-                            .id = IDC_SCX,
-                            .twips = kScxTwips,
-                            .style = tab | BS_AUTOCHECKBOX});
-    createControl(window_, {.className = WC_EDITW,
-                            .text = form_->Text1.Text().c_str(),
-                            .id = IDC_TEXT1,
-                            .twips = kText1Twips,
-                            .style = tab | ES_AUTOHSCROLL | ES_READONLY,
-                            .exStyle = WS_EX_CLIENTEDGE});
-    createControl(window_, {.className = WC_BUTTONW,
-                            .text = form_->Command1.Caption.c_str(),
-                            .id = IDC_COMMAND1,
-                            .twips = kCommand1Twips,
-                            .style = tab | BS_PUSHBUTTON});
-    createControl(window_, {.className = WC_BUTTONW,
-                            .text = form_->Command2.Caption.c_str(),
-                            .id = IDC_COMMAND2,
-                            .twips = kCommand2Twips,
-                            .style = tab | BS_PUSHBUTTON});
+    for (const MainControl& c : kMainControls) {
+        createControl(window_, {.className = c.className,
+                                .text = c.text(*form_).c_str(),
+                                .id = c.id,
+                                .twips = c.twips,
+                                .style = c.style,
+                                .exStyle = c.exStyle});
+    }
     // Labels lie under the other controls, as windowless labels of the forms runtime did: the
     // label's last pixel row would otherwise cover the directory box's top edge.
     SetWindowPos(control(IDC_LABEL1), HWND_BOTTOM, 0, 0, 0, 0,
@@ -166,20 +156,19 @@ void MainWindow::applyTimer() {
 void MainWindow::applyDpi(UINT dpi) {
     // A check box's caption starts after its box and a gap.
     const int box = GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi) + MulDiv(6, dpi, 96);
-    const auto width = [dpi](const TwipsRect& twips) {
-        const RECT r = twipsToPixelRect(twips, dpi);
-        return static_cast<int>(r.right - r.left);
-    };
-    font_ = fittedMessageFont(dpi, {{form_->Label1.Caption(), width(kLabel1Twips)},
-                                    {form_->scm.Caption, width(kScmTwips) - box},
-                                    {form_->scx.Caption, width(kScxTwips) - box}});
+    std::vector<FitText> captions;
+    for (const MainControl& c : kMainControls) {
+        if (c.fit == CaptionFit::None)
+            continue;
+        const RECT r = twipsToPixelRect(c.twips, dpi);
+        const int room =
+            static_cast<int>(r.right - r.left) - (c.fit == CaptionFit::AfterBox ? box : 0);
+        captions.push_back({c.text(*form_), room});
+    }
+    font_ = fittedMessageFont(dpi, captions);
     applyFontToChildren(window_, font_.get());
-    placeControl(control(IDC_LABEL1), kLabel1Twips, dpi);
-    placeControl(control(IDC_SCM), kScmTwips, dpi);
-    placeControl(control(IDC_SCX), kScxTwips, dpi);
-    placeControl(control(IDC_TEXT1), kText1Twips, dpi);
-    placeControl(control(IDC_COMMAND1), kCommand1Twips, dpi);
-    placeControl(control(IDC_COMMAND2), kCommand2Twips, dpi);
+    for (const MainControl& c : kMainControls)
+        placeControl(control(c.id), c.twips, dpi);
     sizeClientArea(window_, kMainClientWidthTwips, kMainClientHeightTwips, dpi);
 
     const int big = GetSystemMetricsForDpi(SM_CXICON, dpi);
@@ -327,25 +316,11 @@ bool MainWindow::OrdinaryFileExists(const std::wstring& path) {
 }
 
 std::int32_t MainWindow::WindowState() {
-    if (IsIconic(window_))
-        return kMinimized;
-    if (IsZoomed(window_))
-        return kMaximized;
-    return kNormal;
+    return windowState(window_);
 }
 
 void MainWindow::WindowState(std::int32_t state) {
-    switch (state) {
-        case kMinimized:
-            ShowWindow(window_, SW_MINIMIZE);
-            break;
-        case kMaximized:
-            ShowWindow(window_, SW_MAXIMIZE);
-            break;
-        default:
-            ShowWindow(window_, SW_RESTORE);
-            break;
-    }
+    showWindowState(window_, state);
 }
 
 void MainWindow::Visible(bool visible) {

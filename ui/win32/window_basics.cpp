@@ -1,0 +1,48 @@
+// Class registration and window states, the same for the main window and the About window.
+#include "ui/win32/window_basics.h"
+
+#include "settings/form_window.h"
+
+namespace qrvl::win32 {
+
+void registerWindowClass(const wchar_t* className, WNDPROC procedure, HICON icon) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(moduleInstance(), className, &existing))
+        return;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = moduleInstance();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = className;
+    wc.hIcon = icon;
+    RegisterClassExW(&wc);
+}
+
+std::int32_t windowState(HWND window) {
+    if (IsIconic(window))
+        return kWindowMinimised;
+    if (IsZoomed(window))
+        return kWindowMaximised;
+    return kWindowNormal;
+}
+
+bool showWindowState(HWND window, std::int32_t state) {
+    switch (state) {
+        case kWindowNormal:
+            ShowWindow(window, SW_RESTORE);
+            return true;
+        case kWindowMinimised:
+            ShowWindow(window, SW_MINIMIZE);
+            return true;
+        case kWindowMaximised:
+            ShowWindow(window, SW_MAXIMIZE);
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace qrvl::win32

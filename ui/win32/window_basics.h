@@ -1,0 +1,26 @@
+// What both top-level windows share: the module's instance, their class, and their state.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace qrvl::win32 {
+
+// Resources, classes and windows all belong to the exe, or to the test exe that links them.
+inline HINSTANCE moduleInstance() {
+    return GetModuleHandleW(nullptr);
+}
+
+// Registers a window class of this module once; a second call for the same name does nothing,
+// so each window can ask for its class every time it is created.
+void registerWindowClass(const wchar_t* className, WNDPROC procedure, HICON icon = nullptr);
+
+// kWindowNormal, kWindowMinimised or kWindowMaximised, read from the window.
+std::int32_t windowState(HWND window);
+
+// Shows the window in one of those states (restored, minimised, maximised); false for any other
+// value, which changes nothing.
+bool showWindowState(HWND window, std::int32_t state);
+
+}  // namespace qrvl::win32
