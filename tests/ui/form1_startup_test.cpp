@@ -12,7 +12,7 @@ namespace {
 const std::wstring kNul(1, L'\0');
 
 TEST_F(Form1Test, FirstRunWithAFolderPickedSavesItAndRunsTwoUpdatesBeforeShowing) {
-    shell.answers = {"C:\\maps"};
+    shell.answers = {L"C:\\maps"};
     load();
     EXPECT_EQ(shell.dialogs.size(), 1u);
     EXPECT_EQ(shell.dialogs[0].hwndOwner, 0u);
@@ -81,7 +81,7 @@ TEST_F(Form1Test, EachCancelAppendsOneSpaceAndRebuildsTheSameDirectory) {
 TEST_F(Form1Test, APickedFolderAlwaysGetsASeparatorAppended) {
     writeConfig("[QRVL]\n");
     load();
-    shell.answers = {"C:\\", "D:\\games\\maps"};
+    shell.answers = {L"C:\\", L"D:\\games\\maps"};
     form->Command1.Raise();
     EXPECT_EQ(form->Text1.Text(), L"C:\\\\");
     form->Command1.Raise();
