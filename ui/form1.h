@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "map/ansi_path.h"
 #include "map/directory_lister.h"
 #include "map/random_source.h"
 #include "registry/registry_api.h"
@@ -50,6 +51,7 @@ struct Form1Seams {
     std::shared_ptr<reg::RegistryApi> registry;
     std::shared_ptr<DirectoryLister> directories;
     std::shared_ptr<RandomSource> random;
+    std::shared_ptr<AnsiPathApi> ansiPaths;
 };
 
 inline constexpr wchar_t kForm1Caption[] = L"Quorvel picker";
