@@ -51,6 +51,7 @@ struct Form1Seams {
     std::shared_ptr<reg::RegistryApi> registry;
     std::shared_ptr<DirectoryLister> directories;
     std::shared_ptr<RandomSource> random;
+    // The ANSI calls' code page and short names: how maps and config.ini are spelled for them.
     std::shared_ptr<AnsiPathApi> ansiPaths;
 };
 
