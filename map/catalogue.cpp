@@ -15,7 +15,9 @@ MapKind mapKindOf(std::wstring_view fileName) {
     return MapKind::None;
 }
 
-Catalogue::Catalogue(std::shared_ptr<DirectoryLister> lister) : lister_(std::move(lister)) {}
+Catalogue::Catalogue(std::shared_ptr<DirectoryLister> lister,
+                     std::shared_ptr<AnsiPathApi> ansiPaths)
+    : lister_(std::move(lister)), ansiPaths_(std::move(ansiPaths)) {}
 
 void Catalogue::rebuildCatalogue(const std::wstring& directoryText) {
     // A new generation tells every scan still suspended in a yield that its collections are gone.
@@ -23,7 +25,24 @@ void Catalogue::rebuildCatalogue(const std::wstring& directoryText) {
     scmMaps_ = MapCollection{};
     scxMaps_ = MapCollection{};
     allMaps_ = MapCollection{};
+    leftOutMaps_ = 0;
     scanMaps(directoryText, run);
+}
+
+// The one place a map enters the collections.
+void Catalogue::appendMap(MapKind kind, const std::wstring& path) {
+    if (kind == MapKind::None) {
+        return;
+    }
+    // A path with "?" for a letter, or too long for the ANSI calls, names nothing the game can
+    // open: such a map would be a pick the game cannot load.
+    const std::optional<std::wstring> openable = ansiOpenablePath(*ansiPaths_, path);
+    if (!openable) {
+        ++leftOutMaps_;
+        return;
+    }
+    (kind == MapKind::BroodWar ? scxMaps_ : scmMaps_).Add(*openable);
+    allMaps_.Add(*openable);
 }
 
 void Catalogue::scanMaps(const std::wstring& directory, ScanRun& run) {
@@ -41,18 +60,7 @@ void Catalogue::scanMaps(const std::wstring& directory, ScanRun& run) {
             if (!file.path) {
                 continue;
             }
-            switch (mapKindOf(file.name)) {
-                case MapKind::BroodWar:
-                    scxMaps_.Add(*file.path);
-                    allMaps_.Add(*file.path);
-                    break;
-                case MapKind::Starcraft:
-                    scmMaps_.Add(*file.path);
-                    allMaps_.Add(*file.path);
-                    break;
-                case MapKind::None:
-                    break;
-            }
+            appendMap(mapKindOf(file.name), *file.path);
         }
     }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "map/ansi_path.h"
 #include "map/directory_lister.h"
 #include "map/map_collection.h"
 
@@ -19,11 +20,16 @@ MapKind mapKindOf(std::wstring_view fileName);
 
 class Catalogue {
   public:
-    explicit Catalogue(std::shared_ptr<DirectoryLister> lister = systemDirectoryLister());
+    // Every map goes into the collections under a path the game's ANSI calls can open
+    // (ansiOpenablePath), so that the game can open every pick.
+    explicit Catalogue(std::shared_ptr<DirectoryLister> lister = systemDirectoryLister(),
+                       std::shared_ptr<AnsiPathApi> ansiPaths = systemAnsiPathApi());
 
     MapCollection& allMaps() { return allMaps_; }
     MapCollection& scmMaps() { return scmMaps_; }
     MapCollection& scxMaps() { return scxMaps_; }
+    // Maps of the latest rebuild left out because the game could not open them under any path.
+    std::int32_t leftOutMaps() const noexcept { return leftOutMaps_; }
 
     // Called once before each sub-directory is entered; the window runs its pending events in
     // it, which may start updates or a new rebuild.
@@ -41,14 +47,17 @@ class Catalogue {
     };
 
     void scanMaps(const std::wstring& directory, ScanRun& run);
+    void appendMap(MapKind kind, const std::wstring& path);
     bool current(const ScanRun& run) const { return run.generation == generation_; }
 
     std::shared_ptr<DirectoryLister> lister_;
+    std::shared_ptr<AnsiPathApi> ansiPaths_;
     std::function<void()> yield_;
     std::uint64_t generation_ = 0;
     MapCollection allMaps_;
     MapCollection scmMaps_;
     MapCollection scxMaps_;
+    std::int32_t leftOutMaps_ = 0;
 };
 
 }  // namespace qrvl

@@ -27,8 +27,7 @@ class ListRelease {
 }  // namespace
 
 std::wstring BrowseForFolder(ShellApi& shell, WindowHandle owner) {
-    const TextCodec& codec = shell.codec();
-    const std::string title = codec.encode(kBrowseTitle);
+    const std::string title = shell.codec().encode(kBrowseTitle);
 
     BrowseInfoA info{};
     info.hwndOwner = owner;
@@ -41,12 +40,13 @@ std::wstring BrowseForFolder(ShellApi& shell, WindowHandle owner) {
     if (list == nullptr) {
         return {};
     }
-    std::string buffer(kBrowsePathBufferSize, ' ');
-    if (shell.SHGetPathFromIDListA(list, buffer.data()) == 0) {
+    // The path comes wide: a folder whose name the ANSI code page cannot spell would come back
+    // from the "A" call with "?" in it, naming no directory.
+    std::wstring buffer(kBrowsePathBufferSize, L' ');
+    if (shell.SHGetPathFromIDListW(list, buffer.data()) == 0) {
         return {};
     }
-    const std::size_t end = buffer.find('\0');
-    return codec.decode(std::string_view(buffer).substr(0, end));
+    return buffer.substr(0, buffer.find(L'\0'));
 }
 
 }  // namespace qrvl

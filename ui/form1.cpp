@@ -1,9 +1,12 @@
 // The main window's behaviour: every decision behind its events, with the real window as host.
 #include "ui/form1.h"
 
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "common/error.h"
+#include "map/ansi_path.h"
 #include "map/catalogue.h"
 #include "map/recent_maps.h"
 #include "settings/cini.h"
@@ -36,6 +39,21 @@ std::wstring configFile(const std::wstring& appPath) {
     return appPath + (separated ? L"config.ini" : L"\\config.ini");
 }
 
+// The text to keep as "path": the box's text when the code page spells it; otherwise the short
+// form of its directory followed by what the box adds after it (its "\" and any spaces), so
+// that the same directory comes back at the next start. Unchanged when there is no such form.
+std::wstring pathToSave(const AnsiPathApi& api, const std::wstring& text) {
+    if (survivesAnsi(api.codec(), text)) {
+        return text;
+    }
+    const std::size_t end = text.find_last_not_of(L"\\ ");
+    if (end == std::wstring::npos) {
+        return text;
+    }
+    const std::optional<std::wstring> spelled = ansiSpelling(api, text.substr(0, end + 1));
+    return spelled ? *spelled + text.substr(end + 1) : text;
+}
+
 template <typename T, typename Make>
 std::shared_ptr<T> orDefault(std::shared_ptr<T> given, Make make) {
     return given ? std::move(given) : make();
@@ -49,10 +67,12 @@ struct Form1::Owned {
           update(orDefault(std::move(seams.registry), reg::systemRegistryApi),
                  orDefault(std::move(seams.random),
                            [] { return std::make_shared<ClockSeededRandom>(); })),
-          catalogue(orDefault(std::move(seams.directories), systemDirectoryLister)) {}
+          ansiPaths(orDefault(std::move(seams.ansiPaths), systemAnsiPathApi)),
+          catalogue(orDefault(std::move(seams.directories), systemDirectoryLister), ansiPaths) {}
 
     CINI ini;
     RecentMapsUpdate update;
+    std::shared_ptr<AnsiPathApi> ansiPaths;
     Catalogue catalogue;
 };
 
@@ -77,7 +97,12 @@ Form1::~Form1() = default;
 
 void Form1::Form_Load() {
     CINI& ini = owned_->ini;
-    skipOnFailure([&] { ini.path(configFile(host_.AppPath())); });
+    // config.ini is read and written through the ANSI calls too: an exe folder whose name the
+    // code page cannot spell is reached by its short form, or its settings would be lost.
+    skipOnFailure([&] {
+        const std::wstring appPath = host_.AppPath();
+        ini.path(configFile(ansiSpelling(*owned_->ansiPaths, appPath).value_or(appPath)));
+    });
     skipOnFailure([&] { ini.Section(kSection); });
 
     bool firstRun = false;
@@ -154,7 +179,7 @@ void Form1::Text1_Change() {
     const std::wstring text = Text1.Text();
     CINI& ini = owned_->ini;
     skipOnFailure([&] { ini.Key(kPathKey); });
-    skipOnFailure([&] { ini.Value(text); });
+    skipOnFailure([&] { ini.Value(pathToSave(*owned_->ansiPaths, text)); });
     skipOnFailure([&] { owned_->catalogue.rebuildCatalogue(text); });
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "map/ansi_path.h"
 #include "map/directory_lister.h"
 #include "map/random_source.h"
 #include "registry/registry_api.h"
@@ -48,6 +49,8 @@ struct Form1Seams {
     std::shared_ptr<reg::RegistryApi> registry;
     std::shared_ptr<DirectoryLister> directories;
     std::shared_ptr<RandomSource> random;
+    // The ANSI calls' code page and short names: how maps and config.ini are spelled for them.
+    std::shared_ptr<AnsiPathApi> ansiPaths;
 };
 
 inline constexpr wchar_t kForm1Caption[] = L"Quorvel picker";

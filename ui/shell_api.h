@@ -1,4 +1,5 @@
-// The shell seam: the notification-area, folder-dialog and program-start calls in their ANSI form.
+// The shell seam: the notification-area, folder-dialog and program-start calls, in their ANSI form
+// except the chosen folder's path, which comes wide so that a name in any script survives.
 #pragma once
 
 #include <cstdint>
@@ -47,15 +48,15 @@ struct BrowseInfoA {
 };
 
 inline constexpr std::uint32_t kBifReturnOnlyFsDirs = 1;
-// SHGetPathFromIDListA writes at most this many bytes (MAX_PATH is 260; we hand over more).
+// SHGetPathFromIDListW writes at most MAX_PATH (260) characters; we hand over more.
 inline constexpr std::uint32_t kBrowsePathBufferSize = 512;
 
 // Show states for starting a program.
 inline constexpr std::uint32_t kSwShowMinimized = 2;
 
-// Every call answers exactly as its Windows namesake does. Texts are 8-bit, in codec()'s code
-// page. The calls may run the event loop (the folder dialog is modal), so handlers can nest
-// inside them.
+// Every call answers exactly as its Windows namesake does. Texts of the "A" calls are 8-bit, in
+// codec()'s code page. The calls may run the event loop (the folder dialog is modal), so handlers
+// can nest inside them.
 class ShellApi {
   public:
     virtual ~ShellApi() = default;
@@ -67,9 +68,9 @@ class ShellApi {
     // Shows the folder dialog; the chosen item's identifier list, or null when cancelled.
     virtual ItemIdList SHBrowseForFolderA(const BrowseInfoA* info) = 0;
     // Writes the item's NUL-terminated file-system path into `path` (room for
-    // kBrowsePathBufferSize bytes); nonzero on success, 0 when the item has no such path or
+    // kBrowsePathBufferSize characters); nonzero on success, 0 when the item has no such path or
     // the list is null.
-    virtual std::int32_t SHGetPathFromIDListA(ItemIdList list, char* path) = 0;
+    virtual std::int32_t SHGetPathFromIDListW(ItemIdList list, wchar_t* path) = 0;
     virtual void CoTaskMemFree(void* memory) = 0;
     // Starts a command line with a show state (WinExec); above 31 when it started.
     virtual std::uint32_t WinExec(const char* commandLine, std::uint32_t showCommand) = 0;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "map/catalogue.h"
+#include "tests/map/fake_ansi_path_api.h"
 #include "tests/map/fake_directory_lister.h"
 
 namespace qrvl {
@@ -184,6 +185,51 @@ TEST_F(CatalogueScan, AnUpdateDuringAYieldSeesTheMapsFoundSoFar) {
 
     EXPECT_THAT(seen, ElementsAre(1));
     EXPECT_EQ(catalogue.allMaps().Count(), 2);
+}
+
+TEST_F(CatalogueScan, EveryMapIsKeptUnderAPathTheGamesAnsiCallsCanOpenOrLeftOutAndCounted) {
+    const std::wstring fits(252, L'f');     // "/m/", this and ".scm": 259 characters
+    const std::wstring tooLong(253, L'g');  // 260
+    struct Case {
+        std::wstring name;
+        std::optional<std::wstring> shortName;
+        std::optional<std::wstring> kept;  // nullopt: left out
+    };
+    const Case cases[] = {
+        {L"caf\u00e9.scm", L"/m/CAF_~1.SCM", L"/m/caf\u00e9.scm"},
+        {L"\u041a\u0430\u0440\u0442\u0430.scx", L"/m/____~1.SCX", L"/m/____~1.SCX"},
+        {L"\uc9c0\ub3c4.scm", std::nullopt, std::nullopt},
+        // Without 8.3 names on the volume the short form is the long one.
+        {L"\uc9c0\ub3c4 2.scx", L"/m/\uc9c0\ub3c4 2.scx", std::nullopt},
+        {fits + L".scm", std::nullopt, L"/m/" + fits + L".scm"},
+        {tooLong + L".scx", L"/m/GGGG~1.SCX", L"/m/GGGG~1.SCX"},
+        {tooLong + L".scm", std::nullopt, std::nullopt},
+        {tooLong + L"2.scm", L"/" + tooLong + L"/G.SCM", std::nullopt},
+    };
+    auto api = std::make_shared<test::FakeAnsiPathApi>();
+    std::vector<std::wstring> names;
+    std::vector<std::wstring> kept;
+    for (const Case& c : cases) {
+        names.push_back(c.name);
+        if (c.shortName) {
+            api->shortNames[L"/m/" + c.name] = *c.shortName;
+        }
+        if (c.kept) {
+            kept.push_back(*c.kept);
+        }
+    }
+    lister->add(L"/m", names);
+    lister->add(L"/n", {L"n.scm"});
+    Catalogue spelled{lister, api};
+
+    spelled.rebuildCatalogue(L"/m");
+    EXPECT_EQ(items(spelled.allMaps()), kept);
+    // The kind comes from the file's own name, never from its short form.
+    EXPECT_THAT(items(spelled.scxMaps()), ElementsAre(L"/m/____~1.SCX", L"/m/GGGG~1.SCX"));
+    EXPECT_EQ(spelled.leftOutMaps(), 4);
+
+    spelled.rebuildCatalogue(L"/n");
+    EXPECT_EQ(spelled.leftOutMaps(), 0);
 }
 
 TEST_F(CatalogueScan, ALoopThroughLinksEndsWithEachDirectoryWalkedOnce) {

@@ -10,7 +10,7 @@ namespace {
 
 TEST(BrowseForFolder, DescribesTheDialogAfreshOnEveryCall) {
     test::RecordingShell shell;
-    shell.answers = {"C:\\one", std::nullopt};
+    shell.answers = {L"C:\\one", std::nullopt};
     BrowseForFolder(shell, 0x42);
     BrowseForFolder(shell, 0);
     ASSERT_EQ(shell.dialogs.size(), 2u);
@@ -35,18 +35,18 @@ TEST(BrowseForFolder, CancelGivesAnEmptyTextAndFreesNothing) {
     EXPECT_TRUE(shell.pathLists.empty());
 }
 
-TEST(BrowseForFolder, ConfirmGivesThePathWithoutNulOrBlanksAndFreesTheList) {
+TEST(BrowseForFolder, ConfirmGivesTheWidePathWithoutNulOrBlanksAndFreesTheList) {
     test::RecordingShell shell;
-    shell.answers = {"C:\\Cartes d'\xc3\xa9t\xc3\xa9"};
-    EXPECT_EQ(BrowseForFolder(shell, 0), L"C:\\Cartes d'\u00e9t\u00e9");
-    EXPECT_EQ(shell.bufferSeen, std::string(512, ' '));
+    shell.answers = {L"C:\\Cartes d'\u00e9t\u00e9\\\uc9c0\ub3c4"};
+    EXPECT_EQ(BrowseForFolder(shell, 0), L"C:\\Cartes d'\u00e9t\u00e9\\\uc9c0\ub3c4");
+    EXPECT_EQ(shell.bufferSeen, std::wstring(512, L' '));
     ASSERT_EQ(shell.freed.size(), 1u);
     EXPECT_EQ(shell.freed[0], shell.pathLists.at(0));
 }
 
 TEST(BrowseForFolder, AnItemWithoutFileSystemPathGivesAnEmptyTextAndIsFreed) {
     test::RecordingShell shell;
-    shell.answers = {""};
+    shell.answers = {L""};
     EXPECT_EQ(BrowseForFolder(shell, 0), L"");
     EXPECT_EQ(shell.freed.size(), 1u);
 }

@@ -1,5 +1,5 @@
 // Form1 over fakes: a host that logs, a recording shell, a real INI engine in a temporary
-// directory, an in-memory registry and a scripted map tree.
+// directory, an in-memory registry, a scripted map tree and a code page with short names.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@
 #include "registry/portable_registry_store.h"
 #include "registry/registry_routines.h"
 #include "settings/portable_profile_engine.h"
+#include "tests/map/fake_ansi_path_api.h"
 #include "tests/map/fake_directory_lister.h"
 #include "tests/map/scripted_random.h"
 #include "tests/ui/recording_shell.h"
@@ -110,7 +111,8 @@ class Form1Test : public ::testing::Test {
         return toText(routines.GetRegistryValue(kRecentMapsValue));
     }
     Form1& load() {
-        form = std::make_unique<Form1>(host, shell, Form1Seams{engine, store, lister, random});
+        form = std::make_unique<Form1>(host, shell,
+                                       Form1Seams{engine, store, lister, random, ansiPaths});
         host.form = form.get();
         form->Form_Load();
         return *form;
@@ -123,6 +125,7 @@ class Form1Test : public ::testing::Test {
         std::make_shared<reg::PortableRegistryStore>();
     std::shared_ptr<TrimmingLister> lister = std::make_shared<TrimmingLister>();
     std::shared_ptr<ScriptedRandom> random = std::make_shared<ScriptedRandom>();
+    std::shared_ptr<FakeAnsiPathApi> ansiPaths = std::make_shared<FakeAnsiPathApi>();
     std::unique_ptr<Form1> form;
 
   private:

@@ -12,7 +12,7 @@ namespace {
 const std::wstring kNul(1, L'\0');
 
 TEST_F(Form1Test, FirstRunWithAFolderPickedSavesItAndRunsTwoUpdatesBeforeShowing) {
-    shell.answers = {"C:\\maps"};
+    shell.answers = {L"C:\\maps"};
     load();
     EXPECT_EQ(shell.dialogs.size(), 1u);
     EXPECT_EQ(shell.dialogs[0].hwndOwner, 0u);
@@ -81,11 +81,52 @@ TEST_F(Form1Test, EachCancelAppendsOneSpaceAndRebuildsTheSameDirectory) {
 TEST_F(Form1Test, APickedFolderAlwaysGetsASeparatorAppended) {
     writeConfig("[QRVL]\n");
     load();
-    shell.answers = {"C:\\", "D:\\games\\maps"};
+    shell.answers = {L"C:\\", L"D:\\games\\maps"};
     form->Command1.Raise();
     EXPECT_EQ(form->Text1.Text(), L"C:\\\\");
     form->Command1.Raise();
     EXPECT_EQ(form->Text1.Text(), L"D:\\games\\maps\\");
+}
+
+TEST_F(Form1Test, PathIsSavedInAFormTheCodePageSpellsWhileTheBoxKeepsTheChoice) {
+    struct Case {
+        std::wstring chosen;
+        std::optional<std::wstring> shortForm;
+        std::wstring saved;  // before what the box adds
+    };
+    const Case cases[] = {
+        {L"C:\\Cartes d'\u00e9t\u00e9", L"C:\\CARTES~1", L"C:\\Cartes d'\u00e9t\u00e9"},
+        {L"C:\\\u041a\u0430\u0440\u0442\u044b", L"C:\\____~1", L"C:\\____~1"},
+        // No form the code page spells: kept as it is, as before.
+        {L"C:\\\uc9c0\ub3c4", std::nullopt, L"C:\\\uc9c0\ub3c4"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(utf8Codec().encode(c.chosen));
+        writeConfig("[QRVL]\n");
+        if (c.shortForm) {
+            ansiPaths->shortNames[c.chosen] = *c.shortForm;
+        }
+        load();
+        shell.answers = {c.chosen, std::nullopt};  // a choice, then a cancel: "\", then " "
+        form->Command1.Raise();
+        EXPECT_EQ(form->Text1.Text(), c.chosen + L"\\");
+        EXPECT_EQ(config(), "[QRVL]\npath=" + utf8Codec().encode(c.saved) + "\\\n");
+        form->Command1.Raise();
+        EXPECT_EQ(form->Text1.Text(), c.chosen + L"\\ ");
+        // The profile call drops the trailing blank.
+        EXPECT_EQ(config(), "[QRVL]\npath=" + utf8Codec().encode(c.saved) + "\\\n");
+    }
+}
+
+TEST_F(Form1Test, AnExeFolderTheCodePageCannotSpellKeepsItsSettingsThroughItsShortForm) {
+    writeConfig("[QRVL]\npath=C:\\maps\\\nscm=yes\n");
+    const std::wstring shortForm = host.appPath;
+    host.appPath += L"\\\uac8c\uc784";
+    ansiPaths->shortNames[host.appPath] = shortForm;
+    load();
+    EXPECT_TRUE(shell.dialogs.empty()) << "not a first run";
+    EXPECT_EQ(form->Text1.Text(), L"C:\\maps\\");
+    EXPECT_EQ(recent(), L"C:\\maps/a.scm");
 }
 
 TEST_F(Form1Test, ADirectoryChangeSavesAndRebuildsButRunsNoUpdate) {

@@ -72,7 +72,8 @@ class AboutWindowTest : public ::testing::Test {
     // Public: the checks run from a timer procedure inside the About window's loop.
     gui_test::ScratchFolder folder_;
     gui_test::GameKey game_;
-    std::shared_ptr<gui_test::RecordingShell> shell_ = std::make_shared<gui_test::RecordingShell>();
+    std::shared_ptr<gui_test::RecordingShell> shell_ =
+        std::make_shared<gui_test::RecordingShell>(win32ShellApi());
     std::unique_ptr<MainWindow> window_;
 };
 

@@ -57,7 +57,11 @@ class MainWindowTest : public ::testing::Test {
     }
 
     MainWindow& open(bool realFolderDialog = false) {
-        shell_->realFolderDialog = realFolderDialog;
+        if (realFolderDialog) {
+            shell_->dialog = [](const BrowseInfoA& info) {
+                return win32ShellApi()->SHBrowseForFolderA(&info);
+            };
+        }
         MainWindowOptions options;
         options.shell = shell_;
         options.appPath = folder_.text();
@@ -71,7 +75,7 @@ class MainWindowTest : public ::testing::Test {
 
     ScratchFolder folder_;
     GameKey game_;
-    std::shared_ptr<RecordingShell> shell_ = std::make_shared<RecordingShell>();
+    std::shared_ptr<RecordingShell> shell_ = std::make_shared<RecordingShell>(win32ShellApi());
     std::unique_ptr<MainWindow> window_;
     std::wstring scmMap_, scxMap_, deepScm_;
     int ends_ = 0;
@@ -232,12 +236,12 @@ TEST_F(MainWindowTest, MinimisingHidesIntoTheTrayAndALeftClickOnTheIconRestores)
     configure(L"no", L"no");
     MainWindow& window = open();
     const HWND main = window.handle();
-    shell_->notifyCalls.clear();
+    shell_->notifies.clear();
 
     ShowWindow(main, SW_MINIMIZE);
     EXPECT_FALSE(IsWindowVisible(main));
-    ASSERT_EQ(shell_->notifyCalls.size(), 1u);
-    const auto& add = shell_->notifyCalls[0];
+    ASSERT_EQ(shell_->notifies.size(), 1u);
+    const auto& add = shell_->notifies[0];
     EXPECT_EQ(add.message, kNimAdd);
     EXPECT_EQ(add.record.hWnd, reinterpret_cast<WindowHandle>(main));
     EXPECT_EQ(add.record.uID, 1u);
@@ -249,8 +253,8 @@ TEST_F(MainWindowTest, MinimisingHidesIntoTheTrayAndALeftClickOnTheIconRestores)
 
     // Explorer restarted: the icon is asked for again.
     SendMessageW(main, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    ASSERT_EQ(shell_->notifyCalls.size(), 2u);
-    EXPECT_EQ(shell_->notifyCalls[1].message, kNimAdd);
+    ASSERT_EQ(shell_->notifies.size(), 2u);
+    EXPECT_EQ(shell_->notifies[1].message, kNimAdd);
 
     // Mouse moves and presses over the icon do nothing; the release restores.
     SendMessageW(main, kTrayCallbackMessage, 1, WM_MOUSEMOVE);
@@ -260,9 +264,9 @@ TEST_F(MainWindowTest, MinimisingHidesIntoTheTrayAndALeftClickOnTheIconRestores)
     EXPECT_TRUE(IsWindowVisible(main));
     EXPECT_FALSE(IsIconic(main));
     EXPECT_TRUE(IsChild(main, GetFocus())) << "the input focus is back in the window";
-    ASSERT_EQ(shell_->notifyCalls.size(), 3u);
-    EXPECT_EQ(shell_->notifyCalls[2].message, kNimDelete);
-    EXPECT_EQ(shell_->notifyCalls[2].record.hWnd, reinterpret_cast<WindowHandle>(main));
+    ASSERT_EQ(shell_->notifies.size(), 3u);
+    EXPECT_EQ(shell_->notifies[2].message, kNimDelete);
+    EXPECT_EQ(shell_->notifies[2].record.hWnd, reinterpret_cast<WindowHandle>(main));
 }
 
 TEST_F(MainWindowTest, RightClickOnTheIconOffersExitWhichEndsTheProgram) {
@@ -297,7 +301,7 @@ TEST_F(MainWindowTest, FirstRunOpensTheShellFolderDialogBeforeTheWindowShows) {
     MainWindow& window = open(/*realFolderDialog=*/true);
 
     EXPECT_TRUE(watcher.found());
-    EXPECT_EQ(shell_->folderDialogs, 1);
+    EXPECT_EQ(shell_->dialogs.size(), 1u);
     EXPECT_FALSE(mainVisibleMeanwhile);
     EXPECT_NE(std::find(dialogTexts.begin(), dialogTexts.end(),
                         L"Select the folder to pick the map from:"),

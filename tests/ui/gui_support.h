@@ -14,51 +14,14 @@
 #include <thread>
 #include <vector>
 
-#include "common/text_codec.h"
-#include "ui/shell_api.h"
+#include "tests/ui/recording_shell.h"
 #include "ui/win32/shell_calls.h"
 
 namespace qrvl::gui_test {
 
-// Records every notification-area and program-start call. The folder dialog is answered as a
-// cancel unless `realFolderDialog` is set, when shell32's own dialog opens.
-class RecordingShell : public ShellApi {
-  public:
-    struct NotifyCall {
-        std::uint32_t message;
-        NotifyIconDataA record;
-    };
-    struct StartCall {
-        std::string commandLine;
-        std::uint32_t show;
-    };
-
-    bool realFolderDialog = false;
-    std::vector<NotifyCall> notifyCalls;
-    std::vector<StartCall> starts;
-    int folderDialogs = 0;
-
-    const TextCodec& codec() const override { return real_->codec(); }
-    std::int32_t Shell_NotifyIconA(std::uint32_t message, const NotifyIconDataA* data) override {
-        notifyCalls.push_back({message, *data});
-        return 1;
-    }
-    ItemIdList SHBrowseForFolderA(const BrowseInfoA* info) override {
-        ++folderDialogs;
-        return realFolderDialog ? real_->SHBrowseForFolderA(info) : nullptr;
-    }
-    std::int32_t SHGetPathFromIDListA(ItemIdList list, char* path) override {
-        return real_->SHGetPathFromIDListA(list, path);
-    }
-    void CoTaskMemFree(void* memory) override { real_->CoTaskMemFree(memory); }
-    std::uint32_t WinExec(const char* commandLine, std::uint32_t show) override {
-        starts.push_back({commandLine, show});
-        return 33;
-    }
-
-  private:
-    std::shared_ptr<ShellApi> real_ = win32ShellApi();
-};
+// The tests' recording shell; built over win32ShellApi() it reads and releases real dialogs'
+// identifier lists.
+using test::RecordingShell;
 
 // A fresh folder under the temp directory, removed with everything in it at the end.
 class ScratchFolder {

@@ -1,11 +1,14 @@
-// A shell that records every call and answers the folder dialog from a script.
+// A shell that records every call, answers the folder dialog from a script, and can hand what a
+// test does not script to a real shell.
 #pragma once
 
-#include <cstring>
+#include <algorithm>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/shell_api.h"
@@ -23,43 +26,61 @@ class RecordingShell final : public ShellApi {
         std::uint32_t show;
     };
 
-    const TextCodec& codec() const override { return utf8Codec(); }
+    // With a platform shell, its code page is used, and identifier lists that `dialog` returns
+    // are read and released by it. The tray and program-start calls are only recorded.
+    explicit RecordingShell(std::shared_ptr<ShellApi> platform = nullptr)
+        : platform_(std::move(platform)) {}
+
+    const TextCodec& codec() const override { return platform_ ? platform_->codec() : utf8Codec(); }
 
     std::int32_t Shell_NotifyIconA(std::uint32_t message, const NotifyIconDataA* data) override {
         notifies.push_back({message, *data});
         return 1;
     }
 
-    // Each dialog takes the next scripted answer: a path, "" for an item with no file-system
-    // path, or nullopt for a cancel. `whileOpen` runs as the dialog's event loop would.
+    // Each dialog is answered by `dialog` when set (the platform's own dialog, or a real
+    // identifier list); otherwise by the next scripted answer: a path, "" for an item with no
+    // file-system path, or nullopt (also when the script is used up) for a cancel. `whileOpen`
+    // runs as the dialog's event loop would.
     ItemIdList SHBrowseForFolderA(const BrowseInfoA* info) override {
         dialogs.push_back(*info);
         titles.emplace_back(info->lpszTitle);
         if (whileOpen) {
             whileOpen();
         }
-        const std::optional<std::string> answer = answers.empty() ? std::nullopt : answers.front();
+        if (dialog) {
+            return dialog(*info);
+        }
+        const std::optional<std::wstring> answer = answers.empty() ? std::nullopt : answers.front();
         if (!answers.empty()) {
             answers.pop_front();
         }
         if (!answer) {
             return nullptr;
         }
-        chosen = *answer;
-        return &chosen;
+        chosen_ = *answer;
+        return &chosen_;
     }
 
-    std::int32_t SHGetPathFromIDListA(ItemIdList list, char* path) override {
+    std::int32_t SHGetPathFromIDListW(ItemIdList list, wchar_t* path) override {
         pathLists.push_back(list);
         bufferSeen.assign(path, kBrowsePathBufferSize);
-        if (list != &chosen || chosen.empty()) {
+        if (list != &chosen_) {
+            return platform_ ? platform_->SHGetPathFromIDListW(list, path) : 0;
+        }
+        if (chosen_.empty()) {
             return 0;
         }
-        std::memcpy(path, chosen.c_str(), chosen.size() + 1);
+        std::copy(chosen_.c_str(), chosen_.c_str() + chosen_.size() + 1, path);
         return 1;
     }
 
-    void CoTaskMemFree(void* memory) override { freed.push_back(memory); }
+    void CoTaskMemFree(void* memory) override {
+        freed.push_back(memory);
+        if (memory != &chosen_ && platform_) {
+            platform_->CoTaskMemFree(memory);
+        }
+    }
 
     std::uint32_t WinExec(const char* commandLine, std::uint32_t show) override {
         starts.push_back({commandLine, show});
@@ -67,17 +88,19 @@ class RecordingShell final : public ShellApi {
     }
 
     std::vector<Notify> notifies;
-    std::deque<std::optional<std::string>> answers;
+    std::deque<std::optional<std::wstring>> answers;
+    std::function<ItemIdList(const BrowseInfoA&)> dialog;
     std::function<void()> whileOpen;
     std::vector<BrowseInfoA> dialogs;
     std::vector<std::string> titles;
     std::vector<ItemIdList> pathLists;
-    std::string bufferSeen;
+    std::wstring bufferSeen;
     std::vector<void*> freed;
     std::vector<Start> starts;
 
   private:
-    std::string chosen;
+    std::shared_ptr<ShellApi> platform_;
+    std::wstring chosen_;
 };
 
 }  // namespace qrvl::test

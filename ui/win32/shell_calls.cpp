@@ -49,8 +49,8 @@ class Win32ShellApi final : public ShellApi {
         return ::SHBrowseForFolderA(&platform);
     }
 
-    std::int32_t SHGetPathFromIDListA(ItemIdList list, char* path) override {
-        return ::SHGetPathFromIDListA(static_cast<PCIDLIST_ABSOLUTE>(list), path);
+    std::int32_t SHGetPathFromIDListW(ItemIdList list, wchar_t* path) override {
+        return ::SHGetPathFromIDListW(static_cast<PCIDLIST_ABSOLUTE>(list), path);
     }
 
     void CoTaskMemFree(void* memory) override { ::CoTaskMemFree(memory); }

@@ -7,8 +7,8 @@
 
 namespace qrvl {
 
-// Texts in the system ANSI code page. Shared by everything that needs the shell; it holds no
-// state of its own. The folder dialog needs COM initialised on the calling thread.
+// The "A" calls' texts in the system ANSI code page. Shared by everything that needs the shell; it
+// holds no state of its own. The folder dialog needs COM initialised on the calling thread.
 std::shared_ptr<ShellApi> win32ShellApi();
 
 }  // namespace qrvl
