@@ -13,7 +13,7 @@
 #include <system_error>
 #include <vector>
 
-#include "settings/portable_ini_document.h"
+#include "settings/ini_document.h"
 
 namespace qrvl {
 

@@ -1,5 +1,5 @@
 // Parsing and line-preserving edits of an INI file, with Windows' profile rules.
-#include "settings/portable_ini_document.h"
+#include "settings/ini_document.h"
 
 #include <algorithm>
 #include <utility>
