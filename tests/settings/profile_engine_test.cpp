@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "settings/portable_profile_engine.h"
-#include "tests/settings/profile_test_files.h"
+#include "tests/scratch_folder.h"
 
 namespace qrvl {
 namespace {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/text_codec.h"
+#include "tests/scratch_folder.h"
 #include "ui/shell_api.h"
 #include "ui/win32/shell_calls.h"
 
@@ -60,23 +61,7 @@ class RecordingShell : public ShellApi {
     std::shared_ptr<ShellApi> real_ = win32ShellApi();
 };
 
-// A fresh folder under the temp directory, removed with everything in it at the end.
-class ScratchFolder {
-  public:
-    explicit ScratchFolder(const std::wstring& name);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    // Windows form of the path, without a trailing backslash.
-    std::wstring text() const { return path_.wstring(); }
-    // Creates an empty file (and its parent folders) at a path relative to the folder.
-    std::wstring touch(const std::wstring& relative) const;
-
-  private:
-    std::filesystem::path path_;
-};
+using ScratchFolder = qrvl::testing::ScratchFolder;
 
 // config.ini's QRVL section, written and read through kernel32 as the program does.
 void writeConfig(const std::wstring& folder, const std::wstring& key, const std::wstring& value);
