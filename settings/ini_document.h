@@ -13,17 +13,13 @@ namespace qrvl {
 // document back gives the same bytes for every line that no edit touched, whatever it holds:
 // comments, blank lines, lines the parser does not understand, mixed line endings.
 //
-// The parse follows Windows' profile calls: a header is "[" up to the last "]" of the line, its
-// name trimmed; an entry is a name, then optionally "=" and a value, both trimmed of blanks.
+// Each line is parsed once, when the document is made or when an edit writes it. The parse
+// follows Windows' profile calls: a header is "[" up to the last "]" of the line, its name
+// trimmed; an entry is a name, then optionally "=" and a value, both trimmed of blanks.
 // Lines before the first header form the nameless section, which exists only when it holds a
-// non-blank line. Names match without regard to ASCII case; the first match wins.
+// non-blank line. Names match by sameName; the first match wins.
 class IniDocument {
   public:
-    struct Line {
-        std::string text;  // without the terminator
-        std::string end;   // "\r\n", "\n", or empty for a last line without one
-    };
-
     // A section is the header line (none for the nameless one) and the lines up to the next header.
     struct Section {
         std::size_t first;  // the header line, or 0 for the nameless section
@@ -31,6 +27,7 @@ class IniDocument {
         bool hasHeader;
     };
 
+    // Views into the document, valid until its next edit.
     struct Entry {
         std::size_t line;
         std::string_view name;
@@ -64,24 +61,42 @@ class IniDocument {
     // The characters that profile calls trim around names and values.
     static std::string_view trim(std::string_view text);
     static std::string_view trimRight(std::string_view text);
+
+    // Windows matches profile names without regard to case. Wine 8 folds only the ASCII letters
+    // (in code page 1252 it does not find [CAFÉ] as "café"), and so do we. That is enough for
+    // every name the program writes (QRVL, path, scm, scx, the placement keys), and the engine's
+    // texts are UTF-8, where folding other letters would need Unicode's case tables. It falls
+    // short only for a hand-made file whose non-ASCII names differ from the caller's in case,
+    // which Windows itself may match.
     static bool sameName(std::string_view a, std::string_view b);
 
   private:
-    struct Parsed {
-        enum class Kind { Blank, Header, Entry } kind = Kind::Blank;
-        std::string_view name;
-        std::optional<std::string_view> value;
-        std::size_t valueOffset = 0;
+    enum class Kind { Blank, Header, Entry };
+    struct Span {
+        std::size_t at = 0;
+        std::size_t size = 0;
     };
-    static Parsed parse(std::string_view text);
-    std::vector<Section> sections() const;
+    struct Line {
+        std::string text;  // without the ending
+        std::string end;   // "\r\n", "\n", or empty for a last line without one
+        Kind kind = Kind::Blank;
+        Span name;                  // a header's or an entry's name
+        std::optional<Span> value;  // an entry's value; none for a line without "="
+    };
+
+    static Line parse(std::string text, std::string end);
+    // Finds the sections; run again after every edit.
+    void index();
+    std::string_view nameOf(const Line& line) const;
     std::optional<Entry> entryAt(std::size_t line) const;
+    std::size_t firstBodyLine(const Section& section) const;
     // The line ending that new lines get: the file's own, or CRLF for a file without one.
     std::string lineEnd() const;
     void insertLine(std::size_t at, std::string text);
 
     bool bom_ = false;
     std::vector<Line> lines_;
+    std::vector<Section> sections_;
 };
 
 }  // namespace qrvl
