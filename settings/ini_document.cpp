@@ -10,9 +10,10 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-// Windows trims with the C isspace set; a tab or a form feed counts, other control bytes do not.
+// Windows trims with the C isspace set, a tab or a form feed included, and with ^Z; other control
+// bytes stay.
 bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == '\x1A';
 }
 
 char lowerAscii(char c) {
@@ -47,15 +48,14 @@ IniDocument::IniDocument(std::string_view bytes) {
         bytes.remove_prefix(kBom.size());
     }
     while (!bytes.empty()) {
-        const auto lf = bytes.find('\n');
-        if (lf == std::string_view::npos) {
-            lines_.push_back(parse(std::string(bytes), ""));
-            break;
+        const auto stop = std::min(bytes.find_first_of("\r\n"), bytes.size());
+        auto endSize = std::min<std::size_t>(bytes.size() - stop, 1);
+        if (bytes.substr(stop, 2) == "\r\n") {
+            endSize = 2;
         }
-        const bool crlf = lf > 0 && bytes[lf - 1] == '\r';
         lines_.push_back(
-            parse(std::string(bytes.substr(0, crlf ? lf - 1 : lf)), crlf ? "\r\n" : "\n"));
-        bytes.remove_prefix(lf + 1);
+            parse(std::string(bytes.substr(0, stop)), std::string(bytes.substr(stop, endSize))));
+        bytes.remove_prefix(stop + endSize);
     }
     index();
 }
@@ -79,7 +79,8 @@ IniDocument::Line IniDocument::parse(std::string text, std::string end) {
         return line;
     }
     const auto span = [&whole](std::string_view part) {
-        return Span{static_cast<std::size_t>(part.data() - whole.data()), part.size()};
+        return Span{static_cast<std::size_t>(part.data() - whole.data()),
+                    std::min(part.size(), part.find('\0'))};
     };
     // "[A]b]c]" names the section "A]b]c": the name runs to the last bracket on the line.
     const auto close = trimmed.rfind(']');
@@ -107,16 +108,21 @@ void IniDocument::index() {
     sections_.clear();
     Section current{0, 0, false};
     bool namelessHasLines = false;  // the part above the first header is a section only then
+    bool afterNameless = false;     // the last entry of this section so far had no name
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const auto& line = lines_[i];
+        auto& line = lines_[i];
         if (line.kind == Kind::Header) {
             if (current.hasHeader || namelessHasLines) {
                 current.end = i;
                 sections_.push_back(current);
             }
             current = Section{i, i + 1, true};
+            afterNameless = false;
         } else if (line.kind == Kind::Entry) {
             namelessHasLines = namelessHasLines || !current.hasHeader;
+            const bool nameless = line.name.size == 0;
+            line.unread = nameless && afterNameless;
+            afterNameless = nameless;
         }
     }
     if (current.hasHeader || namelessHasLines) {
@@ -152,7 +158,7 @@ std::optional<IniDocument::Section> IniDocument::findSection(std::string_view na
 
 std::optional<IniDocument::Entry> IniDocument::entryAt(std::size_t line) const {
     const auto& at = lines_[line];
-    if (at.kind != Kind::Entry) {
+    if (at.kind != Kind::Entry || at.unread) {
         return std::nullopt;
     }
     Entry entry{line, nameOf(at), std::nullopt, 0};
@@ -256,7 +262,18 @@ bool IniDocument::removeEntry(std::string_view sectionName, std::string_view key
     if (!entry) {
         return false;
     }
-    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(entry->line));
+    auto last = entry->line + 1;
+    for (auto i = last; i < section->end; ++i) {
+        if (lines_[i].kind == Kind::Entry) {
+            if (!lines_[i].unread) {
+                break;
+            }
+            last = i + 1;
+        }
+    }
+    // The unread lines go, and the blank lines between them with them.
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(entry->line),
+                 lines_.begin() + static_cast<std::ptrdiff_t>(last));
     index();
     return true;
 }

@@ -9,13 +9,18 @@
 
 namespace qrvl {
 
-// The file's bytes split after each LF. Every line keeps its own terminator, so writing the
-// document back gives the same bytes for every line that no edit touched, whatever it holds:
-// comments, blank lines, lines the parser does not understand, mixed line endings.
+// The file's bytes split after each line ending: CRLF, LF, or a CR on its own, which Windows also
+// takes as the end of a line. Every line keeps its own ending, so writing the document back gives
+// the same bytes for every line that no edit touched, whatever it holds: comments, blank lines,
+// lines the parser does not understand, mixed line endings.
 //
 // Each line is parsed once, when the document is made or when an edit writes it. The parse
-// follows Windows' profile calls: a header is "[" up to the last "]" of the line, its name
-// trimmed; an entry is a name, then optionally "=" and a value, both trimmed of blanks.
+// follows Windows' profile calls:
+// - blanks are the C isspace set and ^Z (0x1A, the old end-of-file mark);
+// - a header is "[" up to the last "]" of the line, its name trimmed;
+// - an entry is a name, then optionally "=" and a value, both trimmed of blanks;
+// - a NUL ends a name or a value, as it ends a C string (after the trimming, so "a=1 \0" is "1 ");
+// - an entry without a name that follows another one (only blank lines between) is never read.
 // Lines before the first header form the nameless section, which exists only when it holds a
 // non-blank line. Names match by sameName; the first match wins.
 class IniDocument {
@@ -54,7 +59,9 @@ class IniDocument {
     // setValue adds the section (at the end) and the key (after the section's last
     // non-blank line) when missing; a changed entry keeps its spelling, only the value changes.
     void setValue(std::string_view section, std::string_view key, std::string_view value);
-    // Each returns whether anything was there to remove.
+    // Each returns whether anything was there to remove. Removing an entry also removes the
+    // nameless entries right after it that were never read, as Windows drops them when it writes
+    // the file again; so a nameless key, once removed, reads as missing.
     bool removeEntry(std::string_view section, std::string_view key);
     bool removeSection(std::string_view section);
 
@@ -78,14 +85,15 @@ class IniDocument {
     };
     struct Line {
         std::string text;  // without the ending
-        std::string end;   // "\r\n", "\n", or empty for a last line without one
+        std::string end;   // "\r\n", "\n", "\r", or empty for a last line without one
         Kind kind = Kind::Blank;
         Span name;                  // a header's or an entry's name
         std::optional<Span> value;  // an entry's value; none for a line without "="
+        bool unread = false;        // a nameless entry after another: Windows never reads it
     };
 
     static Line parse(std::string text, std::string end);
-    // Finds the sections; run again after every edit.
+    // Finds the sections and marks the unread entries; run again after every edit.
     void index();
     std::string_view nameOf(const Line& line) const;
     std::optional<Entry> entryAt(std::size_t line) const;

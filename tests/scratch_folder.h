@@ -70,4 +70,13 @@ inline std::string readBytes(const std::filesystem::path& path) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+// ASCII text as a UTF-16 file holds it, byte-order mark first.
+inline std::string utf16Bytes(std::string_view ascii, bool bigEndian = false) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : ascii) {
+        bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    }
+    return bytes;
+}
+
 }  // namespace qrvl::testing
