@@ -62,7 +62,7 @@ void require(bool condition) {
 }
 
 std::string_view trim(std::string_view text) {
-    constexpr std::string_view blanks = " \t\n\v\f\r";
+    constexpr std::string_view blanks = " \t\n\v\f\r\x1A";
     const auto first = text.find_first_not_of(blanks);
     if (first == std::string_view::npos) {
         return {};
@@ -82,8 +82,9 @@ std::string readsBackAs(std::string_view text) {
 
 // Names that meet each other often enough to hit existing sections and keys.
 std::optional<std::string> name(FuzzedDataProvider& input) {
-    static const char* const common[] = {"S", "s", " S ", "T",  "",  "[x]",  "a]b", ";c",
-                                         "k", "K", "k ",  "#h", "=", "noeq", "x\n", "\"q\""};
+    static const char* const common[] = {"S",   "s",    " S ", "T",     "",    "[x]",
+                                         "a]b", ";c",   "k",   "K",     "k ",  "#h",
+                                         "=",   "noeq", "x\n", "\"q\"", "x\r", "\x1Ak"};
     switch (input.ConsumeIntegralInRange(0, 3)) {
         case 0:
             return std::nullopt;

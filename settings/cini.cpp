@@ -1,4 +1,4 @@
-// CINI: key-level reads and writes, the profile-call plumbing and CLngDefault.
+// CINI's key-level members: every read and write goes to the file, the only copy of a setting.
 #include "settings/cini.h"
 
 #include <algorithm>

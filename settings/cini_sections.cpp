@@ -1,4 +1,4 @@
-// CINI: whole-section access and the enumerations of key and section names.
+// CINI's section-level members, which turn the profile calls' NUL-separated name lists into arrays.
 #include <string>
 
 #include "settings/cini.h"

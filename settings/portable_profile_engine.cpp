@@ -13,7 +13,7 @@
 #include <system_error>
 #include <vector>
 
-#include "settings/portable_ini_document.h"
+#include "settings/ini_document.h"
 
 namespace qrvl {
 
@@ -25,32 +25,88 @@ fs::path pathFromUtf8(std::string_view name) {
     return fs::path(std::u8string(name.begin(), name.end()));
 }
 
-// None when the file cannot be read as a file: missing, a directory, or not readable.
-std::optional<std::string> readFile(const fs::path& path) {
-    std::error_code error;
-    if (!fs::is_regular_file(path, error)) {
-        return std::nullopt;
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+        return;
     }
+    constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
+    const int extra = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    out += static_cast<char>(kLead[extra] | (c >> (6 * extra)));
+    for (int shift = 6 * (extra - 1); shift >= 0; shift -= 6) {
+        out += static_cast<char>(0x80 | ((c >> shift) & 0x3F));
+    }
+}
+
+// Windows reads a file that starts with a UTF-16 byte-order mark as UTF-16 text; we read it into
+// the engine's UTF-8. A surrogate without its partner becomes U+FFFD.
+std::string utf8FromUtf16(std::string_view bytes, bool bigEndian) {
+    const auto unit = [&](std::size_t i) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<char32_t>(bigEndian ? first << 8 | second : second << 8 | first);
+    };
+    std::string text;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        auto c = unit(i);
+        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
+            const auto low = unit(i + 2);
+            if (low >= 0xDC00 && low < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+        }
+        appendUtf8(text, c >= 0xD800 && c < 0xE000 ? 0xFFFD : c);
+    }
+    return text;
+}
+
+// What a profile call finds at a file name.
+struct FileText {
+    // Missing: nothing there, in a folder that exists. Unreadable: a folder, a file that cannot
+    // be read, or a path through a folder that does not exist.
+    enum class State { Missing, Unreadable, Read } state = State::Missing;
+    std::string text;  // UTF-8
+    bool utf16 = false;
+};
+
+FileText readFile(const fs::path& path) {
+    FileText file;
+    std::error_code error;
+    const auto status = fs::status(path, error);
+    if (!fs::exists(status)) {
+        const auto folder = path.parent_path();
+        if (!folder.empty() && !fs::is_directory(folder, error)) {
+            file.state = FileText::State::Unreadable;
+        }
+        return file;
+    }
+    file.state = FileText::State::Unreadable;
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
+    if (!fs::is_regular_file(status) || !in) {
+        return file;
     }
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) {
-        return std::nullopt;
+        return file;
     }
-    return bytes;
+    file.state = FileText::State::Read;
+    const auto mark = std::string_view(bytes).substr(0, 2);
+    file.utf16 = mark == "\xFF\xFE" || mark == "\xFE\xFF";
+    file.text = file.utf16 ? utf8FromUtf16(std::string_view(bytes).substr(2), mark[0] == '\xFE')
+                           : std::move(bytes);
+    return file;
 }
 
 bool isQuote(char c) {
     return c == '"' || c == '\'';
 }
 
-// A default given for a value loses its trailing spaces (only spaces: a tab stays); given for a
-// key list, it keeps them.
+// A default given for a value loses its trailing spaces (only spaces: a tab stays), though never
+// its first character, so a default of blanks gives one; given for a key list, it keeps them.
 std::string_view valueDefault(const char* defaultText) {
     std::string_view text = defaultText ? defaultText : "";
-    while (!text.empty() && text.back() == ' ') {
+    while (text.size() > 1 && text.back() == ' ') {
         text.remove_suffix(1);
     }
     return text;
@@ -60,30 +116,31 @@ std::string_view listDefault(const char* defaultText) {
     return defaultText ? defaultText : "";
 }
 
+std::uint32_t copyText(std::string_view text, char* buffer, std::uint32_t size) {
+    const auto count = std::min<std::size_t>(text.size(), size - 1);
+    std::memcpy(buffer, text.data(), count);
+    buffer[count] = '\0';
+    return static_cast<std::uint32_t>(count);
+}
+
 // A value (or default) wrapped in one pair of matching quotes loses them: "a" and 'a' read as a.
 // Windows cuts such a value as if the closing quote were still there and then drops the last
 // character, so when the buffer is exactly one too short for the value and its closing quote, one
 // character more is lost: "quoted" in 7 characters reads as quote.
 std::uint32_t copyValue(std::string_view value, char* buffer, std::uint32_t size) {
-    std::size_t count = std::min<std::size_t>(value.size(), size - 1);
-    if (value.size() >= 2 && isQuote(value.front()) && value.front() == value.back()) {
-        value = value.substr(1, value.size() - 2);
-        if (size <= value.size()) {
-            count = size - 1;
-        } else if (size == value.size() + 1) {
-            count = value.empty() ? 0 : value.size() - 1;
-        } else {
-            count = value.size();
-        }
+    if (value.size() < 2 || !isQuote(value.front()) || value.front() != value.back()) {
+        return copyText(value, buffer, size);
     }
-    std::memcpy(buffer, value.data(), count);
-    buffer[count] = '\0';
-    return static_cast<std::uint32_t>(count);
+    value = value.substr(1, value.size() - 2);
+    if (size == value.size() + 1 && !value.empty()) {
+        value.remove_suffix(1);
+    }
+    return copyText(value, buffer, size);
 }
 
 // Names each closed by a NUL and the list by one more. When that does not fit (Windows counts a
 // list that exactly fills the buffer as not fitting), the list is cut at size - 2 and closed by
-// two NULs.
+// one NUL; Windows leaves the buffer's last byte as it was.
 std::uint32_t copyList(const std::vector<std::string_view>& names, char* buffer,
                        std::uint32_t size) {
     std::string list;
@@ -102,7 +159,6 @@ std::uint32_t copyList(const std::vector<std::string_view>& names, char* buffer,
     }
     std::memcpy(buffer, list.data(), size - 2);
     buffer[size - 2] = '\0';
-    buffer[size - 1] = '\0';
     return size - 2;
 }
 
@@ -143,11 +199,10 @@ std::uint32_t PortableProfileEngine::GetPrivateProfileStringA(const char* sectio
         return 0;
     }
     try {
+        const auto file = fileName ? readFile(pathFromUtf8(fileName)) : FileText{};
         std::optional<IniDocument> document;
-        if (fileName) {
-            if (auto bytes = readFile(pathFromUtf8(fileName))) {
-                document.emplace(*bytes);
-            }
+        if (file.state == FileText::State::Read) {
+            document.emplace(file.text);
         }
         if (!section) {
             return copyList(document ? document->sectionNames() : std::vector<std::string_view>{},
@@ -157,10 +212,15 @@ std::uint32_t PortableProfileEngine::GetPrivateProfileStringA(const char* sectio
             const auto found = document ? document->findSection(section) : std::nullopt;
             const auto names = found ? document->keyNames(*found) : std::vector<std::string_view>{};
             // A list that would start with a NUL (no keys, no section, or a first key without a
-            // name) answers with the default instead.
-            return names.empty() || names.front().empty()
+            // name), or that has room for nothing but its closing NULs, answers with the default.
+            return names.empty() || names.front().empty() || size <= 2
                        ? copyValue(listDefault(defaultText), buffer, size)
                        : copyList(names, buffer, size);
+        }
+        if (file.state == FileText::State::Unreadable) {
+            // Windows gives the default as it stands then: it loses trailing spaces but not its
+            // quotes.
+            return copyText(valueDefault(defaultText), buffer, size);
         }
         const auto found =
             document ? document->findSection(IniDocument::trim(section)) : std::nullopt;
@@ -195,20 +255,12 @@ std::int32_t PortableProfileEngine::WritePrivateProfileStringA(const char* secti
                 return 0;
             }
         }
-        const auto status = fs::status(target, error);
-        const bool existed = fs::exists(status);
-        if (existed && !fs::is_regular_file(status)) {
+        const auto file = readFile(target);
+        if (file.state == FileText::State::Unreadable) {
             return 0;
         }
-        std::string bytes;
-        if (existed) {
-            auto read = readFile(target);
-            if (!read) {
-                return 0;
-            }
-            bytes = std::move(*read);
-        }
-        IniDocument document(bytes);
+        const bool existed = file.state == FileText::State::Read;
+        IniDocument document(file.text);
         if (key && text) {
             document.setValue(section, key, IniDocument::trim(text));
         } else if (key) {
@@ -218,6 +270,11 @@ std::int32_t PortableProfileEngine::WritePrivateProfileStringA(const char* secti
             }
         } else if (!document.removeSection(section)) {
             return 1;
+        }
+        // Windows writes a UTF-16 file back whole as UTF-16. Our edits keep the other lines'
+        // bytes and write 8-bit text, which would corrupt it, so the file is left alone.
+        if (file.utf16) {
+            return 0;
         }
 
         if (existed) {
@@ -247,7 +304,7 @@ std::int32_t PortableProfileEngine::WritePrivateProfileStringA(const char* secti
             }
         }
         if (existed) {
-            fs::permissions(temporary.path, status.permissions(), error);
+            fs::permissions(temporary.path, fs::status(target, error).permissions(), error);
         }
         bool replaced = false;
         try {

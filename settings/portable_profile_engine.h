@@ -8,12 +8,14 @@
 
 namespace qrvl {
 
-// Reads and writes INI files the way kernel32's profile calls do, with two differences that keep
-// files safe. A write is atomic: the new file is written beside the old one and renamed over it,
-// so a crash leaves either file whole; and every line that the write does not change keeps its
+// Reads and writes INI files the way kernel32's profile calls do, with a few differences that
+// keep files safe. A write is atomic: the new file is written beside the old one and renamed over
+// it, so a crash leaves either file whole; and every line that the write does not change keeps its
 // bytes, including its line ending. A write that would split into extra lines (a line break in
 // a name or a text) or land on another key (a key with "=", or one that reads as a header) is
-// refused with 0. Texts and file names are UTF-8; names match without regard to ASCII case.
+// refused with 0, and so is any change to a UTF-16 file, which is read like any other but which
+// Windows alone writes back whole in UTF-16. Texts and file names are UTF-8; names match without
+// regard to ASCII case.
 class PortableProfileEngine : public ProfileApi {
   public:
     PortableProfileEngine() = default;

@@ -12,8 +12,8 @@
 
 #include "settings/cini.h"
 #include "settings/profile_api.h"
+#include "tests/scratch_folder.h"
 #include "tests/settings/fake_profile_api.h"
-#include "tests/settings/profile_test_files.h"
 
 namespace qrvl::testing {
 
@@ -35,18 +35,8 @@ class CiniFileTest : public ::testing::Test {
     explicit CiniFileTest(std::shared_ptr<ProfileApi> api) : ini(std::move(api)) {}
 
     void SetUp() override {
-        // One folder per test, so a test never sees a file another one left behind.
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = std::filesystem::temp_directory_path() /
-                 (std::string("qrvl-cini-") + info->test_suite_name() + "-" + info->name());
-        std::filesystem::remove_all(folder);
-        ASSERT_TRUE(std::filesystem::create_directories(folder));
         ini.path((folder / "config.ini").wstring());
         ini.Section(L"QRVL");
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
     }
 
     void set(const std::wstring& key, const std::wstring& value) {
@@ -83,7 +73,9 @@ class CiniFileTest : public ::testing::Test {
         EXPECT_EQ(names.Item(2), L"many");
     }
 
-    std::filesystem::path folder;
+    // One folder per test, so a test never sees a file another one left behind.
+    const ScratchFolder scratch{L"cini"};
+    const std::filesystem::path folder = scratch.path();
     CINI ini;
 };
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "settings/portable_profile_engine.h"
-#include "tests/settings/profile_test_files.h"
+#include "tests/scratch_folder.h"
 
 namespace qrvl {
 namespace {
@@ -16,6 +16,7 @@ namespace {
 using namespace std::string_literals;
 using testing::readBytes;
 using testing::ScratchFolder;
+using testing::utf16Bytes;
 using testing::writeBytes;
 
 // Stops a write at the rename, as a crash or a refused rename would.
@@ -82,6 +83,9 @@ TEST(ProfileEngineFixtures, EditTouchesOnlyItsOwnLine) {
         {"spelling and indent kept", "[S]\n  K = old  \n", "S", "k", " new ", "[S]\n  K = new\n"},
         {"key before blank lines", "[A]\na=1\n\n[B]\n", "A", "b", "2", "[A]\na=1\nb=2\n\n[B]\n"},
         {"no final line break", "[S]\nk=v", "S", "j", "w", "[S]\nk=v\nj=w\n"},
+        {"lone CR endings", "[S]\rk=1\r", "S", "j", "2", "[S]\rk=1\rj=2\r"},
+        {"nameless key and the unread ones after it", "[S]\nk=v\n=\n\n= x\nj=1\n", "S", "", nullptr,
+         "[S]\nk=v\nj=1\n"},
         {"delete key", "; c\n[S]\na=1\nb=2\n\n[T]\n", "S", "a", nullptr, "; c\n[S]\nb=2\n\n[T]\n"},
         {"delete section", "; c\n[S]\na=1\n\n[T]\nt=1\n", "S", nullptr, nullptr, "; c\n[T]\nt=1\n"},
     };
@@ -116,21 +120,25 @@ TEST(ProfileEngineFixtures, WritingBackUnchangedValuesKeepsEveryByte) {
     EXPECT_EQ(readBytes(folder.file("t.ini")), messy);
 }
 
-// Windows writes these as they stand, which splits the line or lands on another key.
+// Windows writes the first six as they stand, which splits the line or lands on another key. It
+// writes a UTF-16 file back whole in UTF-16; our line-keeping edits would put 8-bit text into it.
 TEST(ProfileEngineSafety, WriteThatWouldCorruptTheFileIsRefused) {
-    ScratchFolder folder;
-    const auto original = "[S]\nk=v\n"s;
-    writeBytes(folder.file("t.ini"), original);
-    PortableProfileEngine engine;
-    const auto name = folder.name("t.ini");
-    const std::vector<std::tuple<const char*, const char*, const char*>> table = {
-        {"S", "k", "a\nb=c"}, {"S", "k", "a\r"}, {"S\n[T]", "k", "v"},
-        {"S", "k\nx", "v"},   {"S", "x=y", "v"}, {"S", " [T]", "v"}};
-    for (const auto& [section, key, text] : table) {
+    const auto ini = "[S]\nk=v\n"s;
+    const auto utf16 = utf16Bytes("[S]\r\nk=v\r\n");
+    const std::vector<std::tuple<std::string, const char*, const char*, const char*>> table = {
+        {ini, "S", "k", "a\nb=c"},     {ini, "S", "k", "a\r"}, {ini, "S\n[T]", "k", "v"},
+        {ini, "S", "k\nx", "v"},       {ini, "S", "x=y", "v"}, {ini, "S", " [T]", "v"},
+        {utf16, "S", "k", "w"},        {utf16, "T", "x", "1"}, {utf16, "S", "k", nullptr},
+        {utf16, "S", nullptr, nullptr}};
+    for (const auto& [before, section, key, text] : table) {
+        ScratchFolder folder;
+        writeBytes(folder.file("t.ini"), before);
+        PortableProfileEngine engine;
+        const auto name = folder.name("t.ini");
         EXPECT_EQ(engine.WritePrivateProfileStringA(section, key, text, name.c_str()), 0)
             << section << "/" << (key ? key : "(null)");
+        EXPECT_EQ(readBytes(folder.file("t.ini")), before);
     }
-    EXPECT_EQ(readBytes(folder.file("t.ini")), original);
 }
 
 TEST(ProfileEngineSafety, LongValueIsWrittenWhole) {

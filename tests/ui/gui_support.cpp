@@ -17,31 +17,6 @@ std::wstring configPath(const std::wstring& folder) {
 
 }  // namespace
 
-ScratchFolder::ScratchFolder(const std::wstring& name) {
-    wchar_t temp[MAX_PATH + 1]{};
-    GetTempPathW(MAX_PATH + 1, temp);
-    path_ = std::filesystem::path(temp) /
-            (L"qrvl-" + name + L"-" + std::to_wstring(GetCurrentProcessId()));
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-    std::filesystem::create_directories(path_);
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-std::wstring ScratchFolder::touch(const std::wstring& relative) const {
-    const std::filesystem::path file = path_ / relative;
-    std::filesystem::create_directories(file.parent_path());
-    HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle != INVALID_HANDLE_VALUE)
-        CloseHandle(handle);
-    return file.wstring();
-}
-
 void writeConfig(const std::wstring& folder, const std::wstring& key, const std::wstring& value) {
     WritePrivateProfileStringW(L"QRVL", key.c_str(), value.c_str(), configPath(folder).c_str());
 }

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/scratch_folder.h"
 #include "tests/ui/recording_shell.h"
 #include "ui/win32/shell_calls.h"
 
@@ -23,23 +24,7 @@ namespace qrvl::gui_test {
 // identifier lists.
 using test::RecordingShell;
 
-// A fresh folder under the temp directory, removed with everything in it at the end.
-class ScratchFolder {
-  public:
-    explicit ScratchFolder(const std::wstring& name);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    // Windows form of the path, without a trailing backslash.
-    std::wstring text() const { return path_.wstring(); }
-    // Creates an empty file (and its parent folders) at a path relative to the folder.
-    std::wstring touch(const std::wstring& relative) const;
-
-  private:
-    std::filesystem::path path_;
-};
+using ScratchFolder = qrvl::testing::ScratchFolder;
 
 // config.ini's QRVL section, written and read through kernel32 as the program does.
 void writeConfig(const std::wstring& folder, const std::wstring& key, const std::wstring& value);

@@ -1,5 +1,5 @@
 // Parsing and line-preserving edits of an INI file, with Windows' profile rules.
-#include "settings/portable_ini_document.h"
+#include "settings/ini_document.h"
 
 #include <algorithm>
 #include <utility>
@@ -10,9 +10,10 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-// Windows trims with the C isspace set; a tab or a form feed counts, other control bytes do not.
+// Windows trims with the C isspace set, a tab or a form feed included, and with ^Z; other control
+// bytes stay.
 bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == '\x1A';
 }
 
 char lowerAscii(char c) {
@@ -47,19 +48,16 @@ IniDocument::IniDocument(std::string_view bytes) {
         bytes.remove_prefix(kBom.size());
     }
     while (!bytes.empty()) {
-        const auto lf = bytes.find('\n');
-        Line line;
-        if (lf == std::string_view::npos) {
-            line.text = std::string(bytes);
-            bytes = {};
-        } else {
-            const bool crlf = lf > 0 && bytes[lf - 1] == '\r';
-            line.text = std::string(bytes.substr(0, crlf ? lf - 1 : lf));
-            line.end = crlf ? "\r\n" : "\n";
-            bytes.remove_prefix(lf + 1);
+        const auto stop = std::min(bytes.find_first_of("\r\n"), bytes.size());
+        auto endSize = std::min<std::size_t>(bytes.size() - stop, 1);
+        if (bytes.substr(stop, 2) == "\r\n") {
+            endSize = 2;
         }
-        lines_.push_back(std::move(line));
+        lines_.push_back(
+            parse(std::string(bytes.substr(0, stop)), std::string(bytes.substr(stop, endSize))));
+        bytes.remove_prefix(stop + endSize);
     }
+    index();
 }
 
 std::string IniDocument::bytes() const {
@@ -71,60 +69,78 @@ std::string IniDocument::bytes() const {
     return out;
 }
 
-IniDocument::Parsed IniDocument::parse(std::string_view text) {
-    Parsed parsed;
-    const auto trimmed = trim(text);
+IniDocument::Line IniDocument::parse(std::string text, std::string end) {
+    Line line;
+    line.text = std::move(text);
+    line.end = std::move(end);
+    const std::string_view whole = line.text;
+    const auto trimmed = trim(whole);
     if (trimmed.empty()) {
-        return parsed;
+        return line;
     }
+    const auto span = [&whole](std::string_view part) {
+        return Span{static_cast<std::size_t>(part.data() - whole.data()),
+                    std::min(part.size(), part.find('\0'))};
+    };
     // "[A]b]c]" names the section "A]b]c": the name runs to the last bracket on the line.
     const auto close = trimmed.rfind(']');
     if (trimmed.front() == '[' && close != std::string_view::npos && close > 0) {
-        parsed.kind = Parsed::Kind::Header;
-        parsed.name = trim(trimmed.substr(1, close - 1));
-        return parsed;
+        line.kind = Kind::Header;
+        line.name = span(trim(trimmed.substr(1, close - 1)));
+        return line;
     }
-    parsed.kind = Parsed::Kind::Entry;
+    line.kind = Kind::Entry;
     const auto eq = trimmed.find('=');
     if (eq == std::string_view::npos) {
-        parsed.name = trimmed;
-        return parsed;
+        line.name = span(trimmed);
+        return line;
     }
-    parsed.name = trimRight(trimmed.substr(0, eq));
+    line.name = span(trimRight(trimmed.substr(0, eq)));
     auto rest = trimmed.substr(eq + 1);
     while (!rest.empty() && isBlank(rest.front())) {
         rest.remove_prefix(1);
     }
-    parsed.value = rest;
-    parsed.valueOffset = static_cast<std::size_t>(rest.data() - text.data());
-    return parsed;
+    line.value = span(rest);
+    return line;
 }
 
-std::vector<IniDocument::Section> IniDocument::sections() const {
-    std::vector<Section> found;
+void IniDocument::index() {
+    sections_.clear();
     Section current{0, 0, false};
     bool namelessHasLines = false;  // the part above the first header is a section only then
+    bool afterNameless = false;     // the last entry of this section so far had no name
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const auto parsed = parse(lines_[i].text);
-        if (parsed.kind == Parsed::Kind::Header) {
+        auto& line = lines_[i];
+        if (line.kind == Kind::Header) {
             if (current.hasHeader || namelessHasLines) {
                 current.end = i;
-                found.push_back(current);
+                sections_.push_back(current);
             }
             current = Section{i, i + 1, true};
-        } else if (parsed.kind == Parsed::Kind::Entry && !current.hasHeader) {
-            namelessHasLines = true;
+            afterNameless = false;
+        } else if (line.kind == Kind::Entry) {
+            namelessHasLines = namelessHasLines || !current.hasHeader;
+            const bool nameless = line.name.size == 0;
+            line.unread = nameless && afterNameless;
+            afterNameless = nameless;
         }
     }
     if (current.hasHeader || namelessHasLines) {
         current.end = lines_.size();
-        found.push_back(current);
+        sections_.push_back(current);
     }
-    return found;
+}
+
+std::string_view IniDocument::nameOf(const Line& line) const {
+    return std::string_view(line.text).substr(line.name.at, line.name.size);
+}
+
+std::size_t IniDocument::firstBodyLine(const Section& section) const {
+    return section.hasHeader ? section.first + 1 : section.first;
 }
 
 std::optional<IniDocument::Section> IniDocument::findSection(std::string_view name) const {
-    for (const auto& section : sections()) {
+    for (const auto& section : sections_) {
         // A nameless header ("[]") can never be reached: the empty name means the lines before
         // the first header, and only those.
         if (!section.hasHeader) {
@@ -133,8 +149,7 @@ std::optional<IniDocument::Section> IniDocument::findSection(std::string_view na
             }
             continue;
         }
-        const auto header = parse(lines_[section.first].text).name;
-        if (!name.empty() && sameName(header, name)) {
+        if (!name.empty() && sameName(nameOf(lines_[section.first]), name)) {
             return section;
         }
     }
@@ -142,17 +157,21 @@ std::optional<IniDocument::Section> IniDocument::findSection(std::string_view na
 }
 
 std::optional<IniDocument::Entry> IniDocument::entryAt(std::size_t line) const {
-    const auto parsed = parse(lines_[line].text);
-    if (parsed.kind != Parsed::Kind::Entry) {
+    const auto& at = lines_[line];
+    if (at.kind != Kind::Entry || at.unread) {
         return std::nullopt;
     }
-    return Entry{line, parsed.name, parsed.value, parsed.valueOffset};
+    Entry entry{line, nameOf(at), std::nullopt, 0};
+    if (at.value) {
+        entry.value = std::string_view(at.text).substr(at.value->at, at.value->size);
+        entry.valueOffset = at.value->at;
+    }
+    return entry;
 }
 
 std::optional<IniDocument::Entry> IniDocument::findEntry(const Section& section,
                                                          std::string_view key) const {
-    const auto begin = section.hasHeader ? section.first + 1 : section.first;
-    for (auto i = begin; i < section.end; ++i) {
+    for (auto i = firstBodyLine(section); i < section.end; ++i) {
         // A line without "=" still takes part: it hides a later line of the same name.
         if (auto entry = entryAt(i); entry && sameName(entry->name, key)) {
             return entry;
@@ -163,9 +182,9 @@ std::optional<IniDocument::Entry> IniDocument::findEntry(const Section& section,
 
 std::vector<std::string_view> IniDocument::sectionNames() const {
     std::vector<std::string_view> names;
-    for (const auto& section : sections()) {
+    for (const auto& section : sections_) {
         if (section.hasHeader) {
-            const auto name = parse(lines_[section.first].text).name;
+            const auto name = nameOf(lines_[section.first]);
             if (!name.empty()) {
                 names.push_back(name);
             }
@@ -176,8 +195,7 @@ std::vector<std::string_view> IniDocument::sectionNames() const {
 
 std::vector<std::string_view> IniDocument::keyNames(const Section& section) const {
     std::vector<std::string_view> names;
-    const auto begin = section.hasHeader ? section.first + 1 : section.first;
-    for (auto i = begin; i < section.end; ++i) {
+    for (auto i = firstBodyLine(section); i < section.end; ++i) {
         const auto entry = entryAt(i);
         if (entry && entry->value && (entry->name.empty() || entry->name.front() != ';')) {
             names.push_back(entry->name);
@@ -200,44 +218,39 @@ void IniDocument::insertLine(std::size_t at, std::string text) {
     if (at > 0 && lines_[at - 1].end.empty()) {
         lines_[at - 1].end = end;
     }
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), end});
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), parse(std::move(text), end));
 }
 
 void IniDocument::setValue(std::string_view sectionName, std::string_view key,
                            std::string_view value) {
     key = trim(key);
-    auto section = findSection(trim(sectionName));
+    const auto name = trim(sectionName);
+    const auto newEntry = std::string(key) + "=" + std::string(value);
+    const auto section = findSection(name);
     if (!section) {
-        const auto name = trim(sectionName);
-        if (name.empty()) {
-            // The nameless section lives above the first header.
-            insertLine(0, std::string(key) + "=" + std::string(value));
-            return;
+        if (!name.empty()) {
+            insertLine(lines_.size(), "[" + std::string(name) + "]");
         }
-        insertLine(lines_.size(), "[" + std::string(name) + "]");
-        insertLine(lines_.size(), std::string(key) + "=" + std::string(value));
-        return;
-    }
-    if (const auto entry = findEntry(*section, key)) {
-        auto& text = lines_[entry->line].text;
+        // The nameless section lives above the first header.
+        insertLine(name.empty() ? 0 : lines_.size(), newEntry);
+    } else if (const auto entry = findEntry(*section, key)) {
         if (entry->value == value) {
             return;  // the same value keeps its line as it was, blanks around it included
         }
-        if (entry->value) {
-            text = text.substr(0, entry->valueOffset) + std::string(value);
-        } else {
-            text = std::string(trimRight(text)) + "=" + std::string(value);
+        auto& line = lines_[entry->line];
+        auto text = entry->value ? line.text.substr(0, entry->valueOffset) + std::string(value)
+                                 : std::string(trimRight(line.text)) + "=" + std::string(value);
+        line = parse(std::move(text), std::move(line.end));
+    } else {
+        // After the section's last non-blank line, so that blank lines before the next header
+        // stay where they are.
+        auto at = section->end;
+        while (at > firstBodyLine(*section) && lines_[at - 1].kind == Kind::Blank) {
+            --at;
         }
-        return;
+        insertLine(at, newEntry);
     }
-    // After the section's last non-blank line, so that blank lines before the next header stay
-    // where they are.
-    auto at = section->end;
-    const auto stop = section->hasHeader ? section->first + 1 : section->first;
-    while (at > stop && trim(lines_[at - 1].text).empty()) {
-        --at;
-    }
-    insertLine(at, std::string(key) + "=" + std::string(value));
+    index();
 }
 
 bool IniDocument::removeEntry(std::string_view sectionName, std::string_view key) {
@@ -249,7 +262,19 @@ bool IniDocument::removeEntry(std::string_view sectionName, std::string_view key
     if (!entry) {
         return false;
     }
-    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(entry->line));
+    auto last = entry->line + 1;
+    for (auto i = last; i < section->end; ++i) {
+        if (lines_[i].kind == Kind::Entry) {
+            if (!lines_[i].unread) {
+                break;
+            }
+            last = i + 1;
+        }
+    }
+    // The unread lines go, and the blank lines between them with them.
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(entry->line),
+                 lines_.begin() + static_cast<std::ptrdiff_t>(last));
+    index();
     return true;
 }
 
@@ -260,6 +285,7 @@ bool IniDocument::removeSection(std::string_view sectionName) {
     }
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(section->first),
                  lines_.begin() + static_cast<std::ptrdiff_t>(section->end));
+    index();
     return true;
 }
 
