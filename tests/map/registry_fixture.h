@@ -9,7 +9,7 @@
 #include "map/recent_maps.h"
 #include "registry/portable_registry_store.h"
 #include "registry/registry_api.h"
-#include "tests/registry/registry_routines_doubles.h"
+#include "tests/registry/recording_registry.h"
 
 namespace qrvl::testing {
 

@@ -381,7 +381,7 @@ TEST_P(RegistryContract, EveryTypeKeepsExactlyTheBytesGiven) {
 }
 
 TEST_P(RegistryContract, WritingWithoutDataStoresNothingOrFailsForANonZeroSize) {
-    EXPECT_EQ(api->RegSetValueExA(base, "n", 0, kTypeBinary, nullptr, 3), kNoAccess);
+    EXPECT_EQ(api->RegSetValueExA(base, "n", 0, kTypeBinary, nullptr, 3), kBadBuffer);
     std::uint32_t size = 0;
     EXPECT_EQ(api->RegQueryValueExA(base, "n", nullptr, nullptr, nullptr, &size), kFileNotFound);
     EXPECT_EQ(api->RegSetValueExA(base, "n", 0, kTypeSz, nullptr, 0), kSuccess);

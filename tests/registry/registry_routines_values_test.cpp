@@ -153,15 +153,12 @@ TEST_F(RegistryRoutinesTest, MultiStringWithAVeryLongFirstItemReadsWhole) {
 // ---- REG_EXPAND_SZ ----
 
 TEST_F(RegistryRoutinesTest, ExpansionLongerThanTheTextComesBackWhole) {
-    probe.setVariable("WHO", "a-rather-long-user-name");
-    seed(kKey, "v", 2, bytesOf("%WHO%\\x\0"s));
-    EXPECT_EQ(routines.GetRegistryValue(L"v"),
-              Variant(std::wstring(L"a-rather-long-user-name\\x")));
+    seed(kKey, "v", 2, bytesOf("%QRVL_WIDE%\\x\0"s));
+    EXPECT_EQ(routines.GetRegistryValue(L"v"), Variant(std::wstring(L"wide-expansion\\x")));
 }
 
 TEST_F(RegistryRoutinesTest, ExpansionShorterThanTheTextHasNoNulAtItsEnd) {
-    probe.setVariable("W", "a");
-    seed(kKey, "v", 2, bytesOf("<%W%>\0"s));
+    seed(kKey, "v", 2, bytesOf("<%QRVL_SHORT%>\0"s));
     EXPECT_EQ(routines.GetRegistryValue(L"v"), Variant(std::wstring(L"<a>")));
 }
 
