@@ -6,6 +6,8 @@
 #include <fstream>
 #include <string_view>
 
+#include <unistd.h>  // environ, which the C library keeps in step with setenv and _putenv
+
 #include "registry/portable_registry_names.h"
 #include "registry/portable_registry_store.h"
 
@@ -43,21 +45,16 @@ std::int32_t PortableRegistryStore::RegConnectRegistryA(const char* machineName,
     return kBadNetPath;
 }
 
-bool PortableRegistryStore::lookupVariable(const std::string& name, std::string& value) {
-    if (name.empty()) {
+bool PortableRegistryStore::lookupVariable(std::string_view name, std::string& value) {
+    if (name.empty() || environ == nullptr) {
         return false;
     }
-    std::string upper = name;
-    std::string lower = name;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const char c = name[i];
-        upper[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-        lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    }
-    for (const std::string* candidate : {&name, static_cast<const std::string*>(&upper),
-                                         static_cast<const std::string*>(&lower)}) {
-        if (const char* found = std::getenv(candidate->c_str()); found != nullptr) {
-            value = found;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string_view variable(*entry);
+        // Windows keeps a few "=C:"-style entries whose names begin with "=".
+        const std::size_t equals = variable.find('=', 1);
+        if (equals != std::string_view::npos && sameName(variable.substr(0, equals), name)) {
+            value = variable.substr(equals + 1);
             return true;
         }
     }
@@ -66,12 +63,10 @@ bool PortableRegistryStore::lookupVariable(const std::string& name, std::string&
 
 std::uint32_t PortableRegistryStore::ExpandEnvironmentStringsA(const char* src, char* dst,
                                                                std::uint32_t size) {
-    if (src == nullptr) {
-        return 0;
-    }
     // "%name%" becomes the variable's value. A name that is not set keeps its text, closing "%"
-    // and all, and the scan goes on after it; a "%" without a closing one stays as it is.
-    const std::string_view text(src);
+    // and all, and the scan goes on after it; a "%" without a closing one stays as it is. No
+    // source at all expands as an empty one.
+    const std::string_view text(src != nullptr ? src : "");
     std::string out;
     std::size_t i = 0;
     while (i < text.size()) {
@@ -87,7 +82,7 @@ std::uint32_t PortableRegistryStore::ExpandEnvironmentStringsA(const char* src, 
             break;
         }
         std::string value;
-        if (lookupVariable(std::string(text.substr(open + 1, close - open - 1)), value)) {
+        if (lookupVariable(text.substr(open + 1, close - open - 1), value)) {
             out += value;
         } else {
             out.append(text.substr(open, close - open + 1));

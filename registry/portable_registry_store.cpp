@@ -152,7 +152,6 @@ struct PortableRegistryStore::Node {
 // What a handle stands for in one call.
 struct PortableRegistryStore::Target {
     std::shared_ptr<Node> node;
-    std::uint32_t access = 0;
     bool predefined = false;
 };
 
@@ -172,16 +171,21 @@ const TextCodec& PortableRegistryStore::codec() const {
     return utf8Codec();
 }
 
-std::int32_t PortableRegistryStore::resolve(Handle key, Target& target) const {
+std::int32_t PortableRegistryStore::resolve(Handle key, std::uint32_t rights,
+                                            Target& target) const {
     if (auto root = roots_.find(key); root != roots_.end()) {
-        target = Target{root->second, kKeyAllAccess, true};
+        target = Target{root->second, true};
         return kSuccess;
     }
     auto open = handles_.find(key);
     if (key == 0 || open == handles_.end()) {
         return kInvalidHandle;
     }
-    target = Target{open->second.node, open->second.access, false};
+    // As Windows does, the handle's rights first, and only then the key behind it.
+    if ((open->second.access & rights) != rights) {
+        return kAccessDenied;
+    }
+    target = Target{open->second.node, false};
     return target.node->deleted ? kKeyDeleted : kSuccess;
 }
 
@@ -204,9 +208,9 @@ std::int32_t PortableRegistryStore::RegOpenKeyExA(Handle key, const char* subKey
         return kInvalidParameter;
     }
     Target target;
-    const std::int32_t rc = resolve(key, target);
+    const std::int32_t rc = resolve(key, 0, target);
     if (rc == kInvalidHandle) {
-        return rc;
+        return invalidParent(key, result);
     }
     const bool itself = subKey == nullptr || *subKey == '\0';
     std::vector<std::string> parts;
@@ -249,16 +253,17 @@ std::int32_t PortableRegistryStore::RegQueryValueExA(Handle key, const char* val
     if (reserved != nullptr || (data != nullptr && cbData == nullptr)) {
         return kInvalidParameter;
     }
-    // Windows clears the type before it looks at the key, so every later failure reports 0.
+    // Windows clears the type, and a size asked for alone, before it looks at the key, so every
+    // later failure reports 0 in them.
     if (type != nullptr) {
         *type = kTypeNone;
     }
-    Target target;
-    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
-        return rc;
+    if (data == nullptr && cbData != nullptr) {
+        *cbData = 0;
     }
-    if ((target.access & kQueryValue) == 0) {
-        return kAccessDenied;
+    Target target;
+    if (const std::int32_t rc = resolve(key, kQueryValue, target); rc != kSuccess) {
+        return rc;
     }
     const Node::Value* value = target.node->value(textOf(valueName));
     if (value == nullptr) {
@@ -287,11 +292,8 @@ std::int32_t PortableRegistryStore::RegSetValueExA(Handle key, const char* value
                                                    const std::uint8_t* data, std::uint32_t cbData) {
     (void)reserved;  // Windows ignores it.
     Target target;
-    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
+    if (const std::int32_t rc = resolve(key, kSetValue, target); rc != kSuccess) {
         return rc;
-    }
-    if ((target.access & kSetValue) == 0) {
-        return kAccessDenied;
     }
     if (data == nullptr && cbData > 0) {
         return kBadBuffer;
@@ -324,7 +326,10 @@ std::int32_t PortableRegistryStore::RegCreateKeyExA(Handle key, const char* subK
         return kInvalidParameter;
     }
     Target target;
-    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
+    if (const std::int32_t rc = resolve(key, 0, target); rc == kInvalidHandle) {
+        return invalidParent(key, result);
+    } else if (rc != kSuccess) {
+        *result = 0;
         return rc;
     }
     std::vector<std::string> parts;
@@ -341,20 +346,22 @@ std::int32_t PortableRegistryStore::RegCreateKeyExA(Handle key, const char* subK
     for (const auto& part : parts) {
         std::shared_ptr<Node> next = node->child(part);
         if (!next) {
+            // Wine gives the class to every key it makes on the way, parents too.
             next = std::make_shared<Node>();
             next->name = part;
             next->key = nameKey(part);
+            next->className = textOf(className);
             next->parent = node.get();
             next->lastWrite = now();
             node->children.insert(node->childSlot(next->key), next);
             node->lastWrite = next->lastWrite;
             created = true;
-            if (&part == &parts.back()) {
-                next->className = textOf(className);
-            }
         }
         node = std::move(next);
     }
+    // The key asked for takes the class given, whether it was there already or not; no class
+    // empties it.
+    node->className = textOf(className);
     *result = allocate(node, samDesired);
     if (disposition != nullptr) {
         *disposition = created ? kCreatedNewKey : kOpenedExistingKey;
@@ -364,7 +371,7 @@ std::int32_t PortableRegistryStore::RegCreateKeyExA(Handle key, const char* subK
 
 std::int32_t PortableRegistryStore::RegDeleteKeyA(Handle key, const char* subKey) {
     Target target;
-    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
+    if (const std::int32_t rc = resolve(key, 0, target); rc != kSuccess) {
         return rc;
     }
     if (subKey == nullptr) {
@@ -401,11 +408,8 @@ std::int32_t PortableRegistryStore::RegDeleteKeyA(Handle key, const char* subKey
 
 std::int32_t PortableRegistryStore::RegDeleteValueA(Handle key, const char* valueName) {
     Target target;
-    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
+    if (const std::int32_t rc = resolve(key, kSetValue, target); rc != kSuccess) {
         return rc;
-    }
-    if ((target.access & kSetValue) == 0) {
-        return kAccessDenied;
     }
     Node& node = *target.node;
     const std::u16string k = nameKey(textOf(valueName));
@@ -418,20 +422,26 @@ std::int32_t PortableRegistryStore::RegDeleteValueA(Handle key, const char* valu
     return kSuccess;
 }
 
+std::int32_t PortableRegistryStore::invalidParent(Handle key, Handle* result) {
+    // Windows leaves the caller's variable alone for handle 0 only: any other handle that is no
+    // key's gets it set to 0.
+    if (key != 0) {
+        *result = 0;
+    }
+    return kInvalidHandle;
+}
+
 template <typename Entry, typename Answer>
 std::int32_t PortableRegistryStore::listEntry(Handle key, std::uint32_t right, bool valid,
                                               std::uint32_t index,
                                               std::vector<Entry> Node::*entries, Answer answer) {
     Target target;
-    if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
+    if (const std::int32_t rc = resolve(key, right, target); rc != kSuccess) {
         return rc;
     }
     // Windows faults on pointers that make no sense; the store refuses them.
     if (!valid) {
         return kInvalidParameter;
-    }
-    if ((target.access & right) == 0) {
-        return kAccessDenied;
     }
     const std::vector<Entry>& list = (*target.node).*entries;
     return index < list.size() ? answer(list[index]) : kNoMoreItems;

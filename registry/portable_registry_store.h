@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "registry/registry_api.h"
@@ -22,21 +23,27 @@ namespace qrvl::reg {
 //   be read and set access to be written or deleted, listing sub-keys needs enumerate access,
 //   else kAccessDenied. Creating and deleting sub-keys needs no access on the parent. The
 //   predefined keys have all access, and closing one does nothing.
+// - A failed open or create sets the caller's handle to 0, except through handle 0 (and for a
+//   path too long, which leaves it alone). A query clears the type, and a size asked for without
+//   a buffer, before it looks at the handle (again except handle 0); a buffer's size is only
+//   ever set to the value's.
 // - Names are matched without regard to case and keep the case they were created with; sub-keys
 //   and values both list in case-folded order. A path that begins with "\" (so also "\" alone)
 //   gives kBadPathName; empty parts elsewhere, a trailing "\" among them, are ignored. An empty
 //   path opens the key itself: the very same handle for a predefined key, a new one otherwise.
 //   A path of more than 260 characters gives kMoreData, a key name of more than 256 or a value
 //   name of more than 16383 characters gives kInvalidParameter.
+// - RegCreateKeyExA gives its class to the key it names, replacing the class of a key that was
+//   there already, and to every parent it makes on the way; parents that were there keep theirs.
 // - Values keep exactly the bytes given. On reading a text type (1, 2, 7) whose data does not end
 //   in NUL, a NUL is put after the data when the buffer has room; it is not counted.
 // - A key that was deleted stays reachable through handles already open to it, and every call
-//   through them but RegCloseKey gives kKeyDeleted.
+//   through them but RegCloseKey gives kKeyDeleted, once the handle's rights are found enough.
 // - RegConnectRegistryA takes a null or empty name, or this computer's name (leading "\\"
 //   optional, any case), and then hands back the key it was given; any other name gives
 //   kBadNetPath.
-// - ExpandEnvironmentStringsA reads the process environment (a name as given, then in upper and
-//   in lower case, since Windows names have no case).
+// - ExpandEnvironmentStringsA reads the process environment, names in any case, and takes a null
+//   source as an empty one.
 //
 // Where Windows would read beyond what the caller passed, the store does not: RegSetValueExA
 // of a text type stores exactly cbData bytes, while Windows also takes in the byte after them
@@ -85,9 +92,12 @@ class PortableRegistryStore final : public RegistryApi {
     };
     struct Target;
 
-    std::int32_t resolve(Handle key, Target& target) const;
+    // The node a handle stands for, when the handle is one and has all the `rights` asked for.
+    std::int32_t resolve(Handle key, std::uint32_t rights, Target& target) const;
+    // The answer of an open or create through a handle that is no key's.
+    static std::int32_t invalidParent(Handle key, Handle* result);
     Handle allocate(std::shared_ptr<Node> node, std::uint32_t access);
-    // The listing calls' shared part: the handle must allow `right`, `valid` says whether the
+    // The listing calls' shared part: the handle must have `right`, `valid` says whether the
     // caller's pointers make sense, and `index` must name an entry of the node's `entries`;
     // `answer` then writes that entry out.
     template <typename Entry, typename Answer>
@@ -96,7 +106,8 @@ class PortableRegistryStore final : public RegistryApi {
 
     // This computer's name, from COMPUTERNAME or the host name: RegConnectRegistryA takes it.
     static std::string readComputerName();
-    static bool lookupVariable(const std::string& name, std::string& value);
+    // A variable of the process environment, its name in any case, as Windows names have none.
+    static bool lookupVariable(std::string_view name, std::string& value);
 
     std::map<Handle, std::shared_ptr<Node>> roots_;
     std::map<Handle, OpenKey> handles_;
