@@ -200,6 +200,22 @@ Handle PortableRegistryStore::allocate(std::shared_ptr<Node> node, std::uint32_t
     return handle;
 }
 
+std::int32_t PortableRegistryStore::reach(Handle key, const char* path, Target& target,
+                                          std::vector<std::string>& parts) const {
+    if (key == 0) {
+        return kInvalidHandle;
+    }
+    // The "A" calls convert the path before they look at the handle.
+    const std::string_view text = path != nullptr ? path : "";
+    if (characters(text) > kMaxPathLength) {
+        return kMoreData;
+    }
+    if (const std::int32_t rc = resolve(key, 0, target); rc != kSuccess) {
+        return rc;
+    }
+    return parsePath(text, parts);
+}
+
 std::int32_t PortableRegistryStore::RegOpenKeyExA(Handle key, const char* subKey,
                                                   std::uint32_t options, std::uint32_t samDesired,
                                                   Handle* result) {
@@ -208,26 +224,15 @@ std::int32_t PortableRegistryStore::RegOpenKeyExA(Handle key, const char* subKey
         return kInvalidParameter;
     }
     Target target;
-    const std::int32_t rc = resolve(key, 0, target);
-    if (rc == kInvalidHandle) {
-        return invalidParent(key, result);
-    }
-    const bool itself = subKey == nullptr || *subKey == '\0';
     std::vector<std::string> parts;
-    const std::int32_t pathRc = itself ? kSuccess : parsePath(subKey, parts);
-    if (pathRc == kMoreData) {
-        return pathRc;
+    const std::int32_t rc = reach(key, subKey, target, parts);
+    if (rc != kSuccess) {
+        return failedReach(key, rc, result);
     }
     *result = 0;
-    if (rc != kSuccess) {
-        return rc;
-    }
-    if (itself) {
+    if (parts.empty()) {
         *result = target.predefined ? key : allocate(target.node, samDesired);
         return kSuccess;
-    }
-    if (pathRc != kSuccess) {
-        return pathRc;
     }
     std::shared_ptr<Node> node = target.node;
     for (const auto& part : parts) {
@@ -326,19 +331,10 @@ std::int32_t PortableRegistryStore::RegCreateKeyExA(Handle key, const char* subK
         return kInvalidParameter;
     }
     Target target;
-    if (const std::int32_t rc = resolve(key, 0, target); rc == kInvalidHandle) {
-        return invalidParent(key, result);
-    } else if (rc != kSuccess) {
-        *result = 0;
-        return rc;
-    }
     std::vector<std::string> parts;
-    if (const std::int32_t pathRc = parsePath(textOf(subKey), parts); pathRc != kSuccess) {
-        // Nothing is created, not even the parents of a name that is too long.
-        if (pathRc != kMoreData) {
-            *result = 0;
-        }
-        return pathRc;
+    // Nothing is created unless the whole path can be, not even the parents.
+    if (const std::int32_t rc = reach(key, subKey, target, parts); rc != kSuccess) {
+        return failedReach(key, rc, result);
     }
     // Wine answers "created" for an empty path, although the key was there already.
     bool created = parts.empty();
@@ -371,15 +367,12 @@ std::int32_t PortableRegistryStore::RegCreateKeyExA(Handle key, const char* subK
 
 std::int32_t PortableRegistryStore::RegDeleteKeyA(Handle key, const char* subKey) {
     Target target;
-    if (const std::int32_t rc = resolve(key, 0, target); rc != kSuccess) {
+    std::vector<std::string> parts;
+    if (const std::int32_t rc = reach(key, subKey, target, parts); rc != kSuccess) {
         return rc;
     }
     if (subKey == nullptr) {
         return kInvalidParameter;
-    }
-    std::vector<std::string> parts;
-    if (const std::int32_t pathRc = parsePath(subKey, parts); pathRc != kSuccess) {
-        return pathRc;
     }
     // An empty path deletes the handle's own key; a root key is never deleted.
     if (parts.empty() && target.predefined) {
@@ -422,13 +415,13 @@ std::int32_t PortableRegistryStore::RegDeleteValueA(Handle key, const char* valu
     return kSuccess;
 }
 
-std::int32_t PortableRegistryStore::invalidParent(Handle key, Handle* result) {
-    // Windows leaves the caller's variable alone for handle 0 only: any other handle that is no
-    // key's gets it set to 0.
-    if (key != 0) {
+std::int32_t PortableRegistryStore::failedReach(Handle key, std::int32_t rc, Handle* result) {
+    // Windows sets the caller's handle to 0, unless the call failed before it looked at the
+    // handle: for handle 0, or a path too long.
+    if (key != 0 && rc != kMoreData) {
         *result = 0;
     }
-    return kInvalidHandle;
+    return rc;
 }
 
 template <typename Entry, typename Answer>

@@ -23,8 +23,9 @@ namespace qrvl::reg {
 //   be read and set access to be written or deleted, listing sub-keys needs enumerate access,
 //   else kAccessDenied. Creating and deleting sub-keys needs no access on the parent. The
 //   predefined keys have all access, and closing one does nothing.
-// - A failed open or create sets the caller's handle to 0, except through handle 0 (and for a
-//   path too long, which leaves it alone). A query clears the type, and a size asked for without
+// - A path of more than 260 characters is refused before the handle is looked at, and handle 0
+//   before that. A failed open or create sets the caller's handle to 0, except for those two
+//   failures, which leave it alone. A query clears the type, and a size asked for without
 //   a buffer, before it looks at the handle (again except handle 0); a buffer's size is only
 //   ever set to the value's.
 // - Names are matched without regard to case and keep the case they were created with; sub-keys
@@ -32,7 +33,7 @@ namespace qrvl::reg {
 //   gives kBadPathName; empty parts elsewhere, a trailing "\" among them, are ignored. An empty
 //   path opens the key itself: the very same handle for a predefined key, a new one otherwise.
 //   A path of more than 260 characters gives kMoreData, a key name of more than 256 or a value
-//   name of more than 16383 characters gives kInvalidParameter.
+//   name of more than 16383 characters kInvalidParameter.
 // - RegCreateKeyExA gives its class to the key it names, replacing the class of a key that was
 //   there already, and to every parent it makes on the way; parents that were there keep theirs.
 // - Values keep exactly the bytes given. On reading a text type (1, 2, 7) whose data does not end
@@ -94,8 +95,11 @@ class PortableRegistryStore final : public RegistryApi {
 
     // The node a handle stands for, when the handle is one and has all the `rights` asked for.
     std::int32_t resolve(Handle key, std::uint32_t rights, Target& target) const;
-    // The answer of an open or create through a handle that is no key's.
-    static std::int32_t invalidParent(Handle key, Handle* result);
+    // What open, create and delete do first: the handle, and the path below it split into parts.
+    std::int32_t reach(Handle key, const char* path, Target& target,
+                       std::vector<std::string>& parts) const;
+    // The answer of an open or create whose reach failed with `rc`.
+    static std::int32_t failedReach(Handle key, std::int32_t rc, Handle* result);
     Handle allocate(std::shared_ptr<Node> node, std::uint32_t access);
     // The listing calls' shared part: the handle must have `right`, `valid` says whether the
     // caller's pointers make sense, and `index` must name an entry of the node's `entries`;

@@ -142,6 +142,8 @@ struct UnusableHandle {
     std::int32_t write;     // setting and deleting a value
     std::int32_t listKeys;  // listing sub-keys
     std::int32_t close;
+    std::int32_t overlong;  // opening, creating or deleting a path too long, which is not looked
+                            // at through handle 0, and otherwise before the handle
     // A failed open or create sets its out handle to 0, a query its type to 0, and a query
     // for the size alone that size to 0; through handle 0 all stay as they were.
     bool clears;
@@ -150,18 +152,18 @@ struct UnusableHandle {
 TEST_P(RegistryContract, AnUnusableHandleFailsEveryCallAsWindowsDoes) {
     const UnusableHandle cases[] = {
         {"handle 0", Unusable::Zero, 0, kInvalidHandle, kInvalidHandle, kInvalidHandle,
-         kInvalidHandle, kInvalidHandle, false},
+         kInvalidHandle, kInvalidHandle, kInvalidHandle, false},
         {"a closed handle", Unusable::Closed, kKeyAllAccess, kInvalidHandle, kInvalidHandle,
-         kInvalidHandle, kInvalidHandle, kInvalidHandle, true},
+         kInvalidHandle, kInvalidHandle, kInvalidHandle, kMoreData, true},
         {"a deleted key", Unusable::Deleted, kKeyAllAccess, kKeyDeleted, kKeyDeleted, kKeyDeleted,
-         kKeyDeleted, kSuccess, true},
+         kKeyDeleted, kSuccess, kMoreData, true},
         {"a key deleted through its own handle", Unusable::DeletedThroughItself, kKeyAllAccess,
-         kKeyDeleted, kKeyDeleted, kKeyDeleted, kKeyDeleted, kSuccess, true},
+         kKeyDeleted, kKeyDeleted, kKeyDeleted, kKeyDeleted, kSuccess, kMoreData, true},
         // The handle's rights are looked at before the key's deletion.
         {"a deleted key opened for reading", Unusable::Deleted, kKeyRead, kKeyDeleted, kKeyDeleted,
-         kAccessDenied, kKeyDeleted, kSuccess, true},
+         kAccessDenied, kKeyDeleted, kSuccess, kMoreData, true},
         {"a deleted key opened with no right", Unusable::Deleted, 0, kKeyDeleted, kAccessDenied,
-         kAccessDenied, kAccessDenied, kSuccess, true},
+         kAccessDenied, kAccessDenied, kSuccess, kMoreData, true},
     };
     auto unusable = [&](const UnusableHandle& c) -> Handle {
         if (c.how == Unusable::Zero) {
@@ -198,6 +200,14 @@ TEST_P(RegistryContract, AnUnusableHandleFailsEveryCallAsWindowsDoes) {
                   c.reach);
         EXPECT_EQ(out, cleared);
         EXPECT_EQ(api->RegDeleteKeyA(h, "x"), c.reach);
+        const std::string overlong(261, 'o');
+        out = kUntouched;
+        EXPECT_EQ(api->RegOpenKeyExA(h, overlong.c_str(), 0, kKeyRead, &out), c.overlong);
+        EXPECT_EQ(api->RegCreateKeyExA(h, overlong.c_str(), 0, "", 0, kKeyAllAccess, &security,
+                                       &out, nullptr),
+                  c.overlong);
+        EXPECT_EQ(out, kUntouched);
+        EXPECT_EQ(api->RegDeleteKeyA(h, overlong.c_str()), c.overlong);
 
         std::uint32_t type = 99;
         std::uint32_t size = 8;
