@@ -1,4 +1,5 @@
-// Unit tests of RegistryRoutines' key members, its enumerations and KeyedCollection.
+// RegistryRoutines' key members and listings over the in-memory store: what each answers, what a
+// listing holds when a call fails midway, and how the collection it fills finds its keys.
 #include <gtest/gtest.h>
 
 #include <cstring>

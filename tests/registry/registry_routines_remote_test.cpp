@@ -1,4 +1,5 @@
-// Unit tests of RegistryRoutines' members that reach another computer's registry.
+// Reaching another computer's registry: the connection's failures, the key path, and that the
+// conversions are the local ones.
 #include <gtest/gtest.h>
 
 #include <string>
