@@ -18,7 +18,7 @@ constexpr std::uint32_t kSetValue = 0x0002;
 constexpr std::uint32_t kEnumerateSubKeys = 0x0008;
 
 // Limits in characters. The "A" calls convert a sub-key path into a buffer of 260 characters
-// and answer 234 for a longer one; Wine takes key names of up to 256 characters (Windows
+// and answer kMoreData for a longer one; Wine takes key names of up to 256 characters (Windows
 // says 255) and value names of up to 16383.
 constexpr std::size_t kMaxPathLength = 260;
 constexpr std::size_t kMaxKeyNameLength = 256;
@@ -90,12 +90,9 @@ std::size_t characters(std::string_view text) {
     return nameKey(text).size();
 }
 
-// Splits a sub-key path as the platform does: 234 for one too long to convert, 161 for one
-// that begins with a backslash, 87 for a key name too long.
+// Splits a sub-key path as the platform does: kBadPathName for one that begins with a
+// backslash, kInvalidParameter for a key name too long.
 std::int32_t parsePath(std::string_view path, std::vector<std::string>& parts) {
-    if (characters(path) > kMaxPathLength) {
-        return kMoreData;
-    }
     if (!splitKeyPath(path, parts)) {
         return kBadPathName;
     }

@@ -36,7 +36,8 @@ namespace qrvl::reg {
 //   name of more than 16383 characters kInvalidParameter.
 // - RegCreateKeyExA gives its class to the key it names, replacing the class of a key that was
 //   there already, and to every parent it makes on the way; parents that were there keep theirs.
-// - Values keep exactly the bytes given. On reading a text type (1, 2, 7) whose data does not end
+// - Values keep exactly the bytes given. On reading a text type (kTypeSz, kTypeExpandSz,
+// kTypeMultiSz) whose data does not end
 //   in NUL, a NUL is put after the data when the buffer has room; it is not counted.
 // - A key that was deleted stays reachable through handles already open to it, and every call
 //   through them but RegCloseKey gives kKeyDeleted, once the handle's rights are found enough.
