@@ -37,8 +37,8 @@ namespace qrvl::reg {
 // - RegCreateKeyExA gives its class to the key it names, replacing the class of a key that was
 //   there already, and to every parent it makes on the way; parents that were there keep theirs.
 // - Values keep exactly the bytes given. On reading a text type (kTypeSz, kTypeExpandSz,
-// kTypeMultiSz) whose data does not end
-//   in NUL, a NUL is put after the data when the buffer has room; it is not counted.
+//   kTypeMultiSz) whose data does not end in NUL, a NUL is put after the data when the buffer
+//   has room; it is not counted.
 // - A key that was deleted stays reachable through handles already open to it, and every call
 //   through them but RegCloseKey gives kKeyDeleted, once the handle's rights are found enough.
 // - RegConnectRegistryA takes a null or empty name, or this computer's name (leading "\\"
