@@ -14,8 +14,12 @@
 
 namespace qrvl {
 
-// Case folding used to compare collection keys. It is the same on every platform (it does not
-// depend on the C library's locale): ASCII, Latin-1, Latin Extended-A, basic Greek and Cyrillic.
+// Case folding used to compare collection keys, up to capitals, as the program's collections
+// compare keys without regard to case. It covers the letters a key or value name plausibly holds
+// (ASCII, Latin-1, Latin Extended-A, basic Greek and Cyrillic) and is the same on every platform,
+// since it does not depend on the C library's locale. It is not the registry's own folding
+// (which the in-memory store copies in nameKey): the collection only has to find the names a
+// listing gave it, and a wide text is what it holds.
 wchar_t foldKeyChar(wchar_t c) noexcept;
 std::wstring foldKey(std::wstring_view key);
 

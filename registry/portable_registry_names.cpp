@@ -118,19 +118,8 @@ bool splitKeyPath(std::string_view path, std::vector<std::string>& parts) {
     return true;
 }
 
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char ch) {
-            return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch + 32) : ch;
-        };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
+bool sameName(std::string_view a, std::string_view b) {
+    return nameKey(a) == nameKey(b);
 }
 
 }  // namespace qrvl::reg

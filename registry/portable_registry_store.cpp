@@ -3,9 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -15,17 +13,12 @@
 namespace qrvl::reg {
 namespace {
 
-constexpr std::int32_t kBadNetPath = 53;
-constexpr std::int32_t kBadPathName = 161;
-constexpr std::int32_t kNoAccess = 998;
-constexpr std::int32_t kKeyDeleted = 1018;
-
 constexpr std::uint32_t kQueryValue = 0x0001;
 constexpr std::uint32_t kSetValue = 0x0002;
 constexpr std::uint32_t kEnumerateSubKeys = 0x0008;
 
 // Limits in characters. The "A" calls convert a sub-key path into a buffer of 260 characters
-// and answer 234 for a longer one; Wine takes key names of up to 256 characters (Windows
+// and answer kMoreData for a longer one; Wine takes key names of up to 256 characters (Windows
 // says 255) and value names of up to 16383.
 constexpr std::size_t kMaxPathLength = 260;
 constexpr std::size_t kMaxKeyNameLength = 256;
@@ -70,17 +63,6 @@ std::string textOf(const char* s) {
     return s != nullptr ? std::string(s) : std::string();
 }
 
-StoreCallRecord callRecord(StoreCall call, Handle key, const char* text = nullptr,
-                           std::uint32_t access = 0) {
-    StoreCallRecord record;
-    record.call = call;
-    record.key = key;
-    record.text = textOf(text);
-    record.textGiven = text != nullptr;
-    record.access = access;
-    return record;
-}
-
 // Copies value data out, with the NUL that Windows adds after unterminated text when there
 // is room for it.
 void copyData(std::uint32_t type, const std::vector<std::uint8_t>& bytes, std::uint8_t* data,
@@ -93,16 +75,24 @@ void copyData(std::uint32_t type, const std::vector<std::uint8_t>& bytes, std::u
     }
 }
 
+// Whether a name and its NUL fit in `room` characters.
+bool fits(const std::string& text, std::uint32_t room) {
+    return text.size() < room;
+}
+
+// Writes a text that fits, NUL-ended, and its length without the NUL.
+void putText(const std::string& text, char* buffer, std::uint32_t* length) {
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    *length = static_cast<std::uint32_t>(text.size());
+}
+
 std::size_t characters(std::string_view text) {
     return nameKey(text).size();
 }
 
-// Splits a sub-key path as the platform does: 234 for one too long to convert, 161 for one
-// that begins with a backslash, 87 for a key name too long.
+// Splits a sub-key path as the platform does: kBadPathName for one that begins with a
+// backslash, kInvalidParameter for a key name too long.
 std::int32_t parsePath(std::string_view path, std::vector<std::string>& parts) {
-    if (characters(path) > kMaxPathLength) {
-        return kMoreData;
-    }
     if (!splitKeyPath(path, parts)) {
         return kBadPathName;
     }
@@ -112,19 +102,6 @@ std::int32_t parsePath(std::string_view path, std::vector<std::string>& parts) {
         }
     }
     return kSuccess;
-}
-
-std::string readComputerName() {
-    if (const char* env = std::getenv("COMPUTERNAME"); env != nullptr && *env != '\0') {
-        return env;
-    }
-    std::ifstream file("/proc/sys/kernel/hostname");
-    std::string name;
-    std::getline(file, name);
-    while (!name.empty() && (name.back() == '\n' || name.back() == '\r' || name.back() == ' ')) {
-        name.pop_back();
-    }
-    return name;
 }
 
 }  // namespace
@@ -172,7 +149,6 @@ struct PortableRegistryStore::Node {
 // What a handle stands for in one call.
 struct PortableRegistryStore::Target {
     std::shared_ptr<Node> node;
-    std::uint32_t access = 0;
     bool predefined = false;
 };
 
@@ -183,10 +159,7 @@ PortableRegistryStore::PortableRegistryStore() {
         root->lastWrite = now();
         roots_.emplace(static_cast<Handle>(0x80000000u + i), std::move(root));
     }
-    const std::string name = readComputerName();
-    if (!name.empty()) {
-        hooks_.computerNames.push_back(name);
-    }
+    computerName_ = readComputerName();
 }
 
 PortableRegistryStore::~PortableRegistryStore() = default;
@@ -195,16 +168,21 @@ const TextCodec& PortableRegistryStore::codec() const {
     return utf8Codec();
 }
 
-std::int32_t PortableRegistryStore::resolve(Handle key, Target& target) const {
+std::int32_t PortableRegistryStore::resolve(Handle key, std::uint32_t rights,
+                                            Target& target) const {
     if (auto root = roots_.find(key); root != roots_.end()) {
-        target = Target{root->second, kKeyAllAccess, true};
+        target = Target{root->second, true};
         return kSuccess;
     }
     auto open = handles_.find(key);
     if (key == 0 || open == handles_.end()) {
         return kInvalidHandle;
     }
-    target = Target{open->second.node, open->second.access, false};
+    // As Windows does, the handle's rights first, and only then the key behind it.
+    if ((open->second.access & rights) != rights) {
+        return kAccessDenied;
+    }
+    target = Target{open->second.node, false};
     return target.node->deleted ? kKeyDeleted : kSuccess;
 }
 
@@ -219,153 +197,123 @@ Handle PortableRegistryStore::allocate(std::shared_ptr<Node> node, std::uint32_t
     return handle;
 }
 
-template <typename Body>
-auto PortableRegistryStore::answered(const StoreCallRecord& record, Body body) -> decltype(body()) {
-    using Result = decltype(body());
-    if (auto fault = hooks_.enter(record)) {
-        return static_cast<Result>(*fault);
+std::int32_t PortableRegistryStore::reach(Handle key, const char* path, Target& target,
+                                          std::vector<std::string>& parts) const {
+    if (key == 0) {
+        return kInvalidHandle;
     }
-    const Result result = body();
-    hooks_.leave(result);
-    return result;
-}
-
-template <typename Body>
-std::int32_t PortableRegistryStore::answeredOn(const StoreCallRecord& record, Handle key,
-                                               Body body) {
-    return answered(record, [&]() -> std::int32_t {
-        Target target;
-        if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
-            return rc;
-        }
-        return body(target);
-    });
+    // The "A" calls convert the path before they look at the handle.
+    const std::string_view text = path != nullptr ? path : "";
+    if (characters(text) > kMaxPathLength) {
+        return kMoreData;
+    }
+    if (const std::int32_t rc = resolve(key, 0, target); rc != kSuccess) {
+        return rc;
+    }
+    return parsePath(text, parts);
 }
 
 std::int32_t PortableRegistryStore::RegOpenKeyExA(Handle key, const char* subKey,
                                                   std::uint32_t options, std::uint32_t samDesired,
                                                   Handle* result) {
-    StoreCallRecord record = callRecord(StoreCall::OpenKey, key, subKey, samDesired);
-    record.type = options;
-    return answered(record, [&]() -> std::int32_t {
-        if (result == nullptr) {
-            return kInvalidParameter;
-        }
-        Target target;
-        const std::int32_t rc = resolve(key, target);
-        if (rc == kInvalidHandle) {
-            return rc;
-        }
-        const bool itself = subKey == nullptr || *subKey == '\0';
-        std::vector<std::string> parts;
-        const std::int32_t pathRc = itself ? kSuccess : parsePath(subKey, parts);
-        if (pathRc == kMoreData) {
-            return pathRc;
-        }
-        *result = 0;
-        if (rc != kSuccess) {
-            return rc;
-        }
-        if (itself) {
-            *result = target.predefined ? key : allocate(target.node, samDesired);
-            return kSuccess;
-        }
-        if (pathRc != kSuccess) {
-            return pathRc;
-        }
-        std::shared_ptr<Node> node = target.node;
-        for (const auto& part : parts) {
-            node = node->child(part);
-            if (!node) {
-                return kFileNotFound;
-            }
-        }
-        *result = allocate(node, samDesired);
+    (void)options;  // Only a volatile or a link key would care, and the store keeps neither.
+    if (result == nullptr) {
+        return kInvalidParameter;
+    }
+    Target target;
+    std::vector<std::string> parts;
+    const std::int32_t rc = reach(key, subKey, target, parts);
+    if (rc != kSuccess) {
+        return failedReach(key, rc, result);
+    }
+    *result = 0;
+    if (parts.empty()) {
+        *result = target.predefined ? key : allocate(target.node, samDesired);
         return kSuccess;
-    });
+    }
+    std::shared_ptr<Node> node = target.node;
+    for (const auto& part : parts) {
+        node = node->child(part);
+        if (!node) {
+            return kFileNotFound;
+        }
+    }
+    *result = allocate(node, samDesired);
+    return kSuccess;
 }
 
 std::int32_t PortableRegistryStore::RegCloseKey(Handle key) {
-    return answered(callRecord(StoreCall::CloseKey, key), [&]() -> std::int32_t {
-        return roots_.count(key) == 0 && handles_.erase(key) == 0 ? kInvalidHandle : kSuccess;
-    });
+    return roots_.count(key) == 0 && handles_.erase(key) == 0 ? kInvalidHandle : kSuccess;
 }
 
 std::int32_t PortableRegistryStore::RegQueryValueExA(Handle key, const char* valueName,
                                                      std::uint32_t* reserved, std::uint32_t* type,
                                                      std::uint8_t* data, std::uint32_t* cbData) {
-    StoreCallRecord record = callRecord(StoreCall::QueryValue, key, valueName);
-    record.size = cbData != nullptr ? *cbData : 0;
-    return answered(record, [&]() -> std::int32_t {
-        if (key == 0) {
-            return kInvalidHandle;
-        }
-        if (reserved != nullptr || (data != nullptr && cbData == nullptr)) {
-            return kInvalidParameter;
-        }
-        // Windows clears the type before it looks at the key, so every later failure reports 0.
-        if (type != nullptr) {
-            *type = kTypeNone;
-        }
-        Target target;
-        if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
-            return rc;
-        }
-        if ((target.access & kQueryValue) == 0) {
-            return kAccessDenied;
-        }
-        const Node::Value* value = target.node->value(textOf(valueName));
-        if (value == nullptr) {
-            return kFileNotFound;
-        }
-        const auto size = static_cast<std::uint32_t>(value->data.size());
-        if (type != nullptr) {
-            *type = value->type;
-        }
-        std::int32_t rc = kSuccess;
-        if (data != nullptr) {
-            if (*cbData < size) {
-                rc = kMoreData;
-            } else {
-                copyData(value->type, value->data, data, *cbData);
-            }
-        }
-        if (cbData != nullptr) {
-            *cbData = size;
-        }
+    if (key == 0) {
+        return kInvalidHandle;
+    }
+    if (reserved != nullptr || (data != nullptr && cbData == nullptr)) {
+        return kInvalidParameter;
+    }
+    // Windows clears the type, and a size asked for alone, before it looks at the key, so every
+    // later failure reports 0 in them.
+    if (type != nullptr) {
+        *type = kTypeNone;
+    }
+    if (data == nullptr && cbData != nullptr) {
+        *cbData = 0;
+    }
+    Target target;
+    if (const std::int32_t rc = resolve(key, kQueryValue, target); rc != kSuccess) {
         return rc;
-    });
+    }
+    const Node::Value* value = target.node->value(textOf(valueName));
+    if (value == nullptr) {
+        return kFileNotFound;
+    }
+    const auto size = static_cast<std::uint32_t>(value->data.size());
+    if (type != nullptr) {
+        *type = value->type;
+    }
+    std::int32_t rc = kSuccess;
+    if (data != nullptr) {
+        if (*cbData < size) {
+            rc = kMoreData;
+        } else {
+            copyData(value->type, value->data, data, *cbData);
+        }
+    }
+    if (cbData != nullptr) {
+        *cbData = size;
+    }
+    return rc;
 }
 
 std::int32_t PortableRegistryStore::RegSetValueExA(Handle key, const char* valueName,
                                                    std::uint32_t reserved, std::uint32_t type,
                                                    const std::uint8_t* data, std::uint32_t cbData) {
     (void)reserved;  // Windows ignores it.
-    StoreCallRecord record = callRecord(StoreCall::SetValue, key, valueName);
-    record.size = cbData;
-    record.type = type;
-    return answeredOn(record, key, [&](Target& target) -> std::int32_t {
-        if ((target.access & kSetValue) == 0) {
-            return kAccessDenied;
-        }
-        if (data == nullptr && cbData > 0) {
-            return kNoAccess;
-        }
-        const std::string name = textOf(valueName);
-        if (characters(name) > kMaxValueNameLength) {
-            return kInvalidParameter;
-        }
-        Node& node = *target.node;
-        const std::u16string k = nameKey(name);
-        auto slot = node.valueSlot(k);
-        if (slot == node.values.end() || slot->key != k) {
-            slot = node.values.insert(slot, Node::Value{name, k, 0, {}});
-        }
-        slot->type = type;
-        slot->data.assign(data, data + cbData);
-        node.lastWrite = now();
-        return kSuccess;
-    });
+    Target target;
+    if (const std::int32_t rc = resolve(key, kSetValue, target); rc != kSuccess) {
+        return rc;
+    }
+    if (data == nullptr && cbData > 0) {
+        return kBadBuffer;
+    }
+    const std::string name = textOf(valueName);
+    if (characters(name) > kMaxValueNameLength) {
+        return kInvalidParameter;
+    }
+    Node& node = *target.node;
+    const std::u16string k = nameKey(name);
+    auto slot = node.valueSlot(k);
+    if (slot == node.values.end() || slot->key != k) {
+        slot = node.values.insert(slot, Node::Value{name, k, 0, {}});
+    }
+    slot->type = type;
+    slot->data.assign(data, data + cbData);
+    node.lastWrite = now();
+    return kSuccess;
 }
 
 std::int32_t PortableRegistryStore::RegCreateKeyExA(Handle key, const char* subKey,
@@ -374,299 +322,187 @@ std::int32_t PortableRegistryStore::RegCreateKeyExA(Handle key, const char* subK
                                                     const SecurityAttributes* securityAttributes,
                                                     Handle* result, std::uint32_t* disposition) {
     (void)reserved;
+    (void)options;             // Every key here is as volatile as the store itself.
     (void)securityAttributes;  // The store keeps no security.
-    StoreCallRecord record = callRecord(StoreCall::CreateKey, key, subKey, samDesired);
-    record.type = options;
-    return answered(record, [&]() -> std::int32_t {
-        if (result == nullptr) {
-            return kInvalidParameter;
+    if (result == nullptr) {
+        return kInvalidParameter;
+    }
+    Target target;
+    std::vector<std::string> parts;
+    // Nothing is created unless the whole path can be, not even the parents.
+    if (const std::int32_t rc = reach(key, subKey, target, parts); rc != kSuccess) {
+        return failedReach(key, rc, result);
+    }
+    // Wine answers "created" for an empty path, although the key was there already.
+    bool created = parts.empty();
+    std::shared_ptr<Node> node = target.node;
+    for (const auto& part : parts) {
+        std::shared_ptr<Node> next = node->child(part);
+        if (!next) {
+            // Wine gives the class to every key it makes on the way, parents too.
+            next = std::make_shared<Node>();
+            next->name = part;
+            next->key = nameKey(part);
+            next->className = textOf(className);
+            next->parent = node.get();
+            next->lastWrite = now();
+            node->children.insert(node->childSlot(next->key), next);
+            node->lastWrite = next->lastWrite;
+            created = true;
         }
-        Target target;
-        if (const std::int32_t rc = resolve(key, target); rc != kSuccess) {
-            return rc;
-        }
-        std::vector<std::string> parts;
-        if (const std::int32_t pathRc = parsePath(textOf(subKey), parts); pathRc != kSuccess) {
-            // Nothing is created, not even the parents of a name that is too long.
-            if (pathRc != kMoreData) {
-                *result = 0;
-            }
-            return pathRc;
-        }
-        // Wine answers "created" for an empty path, although the key was there already.
-        bool created = parts.empty();
-        std::shared_ptr<Node> node = target.node;
-        for (const auto& part : parts) {
-            std::shared_ptr<Node> next = node->child(part);
-            if (!next) {
-                next = std::make_shared<Node>();
-                next->name = part;
-                next->key = nameKey(part);
-                next->parent = node.get();
-                next->lastWrite = now();
-                node->children.insert(node->childSlot(next->key), next);
-                node->lastWrite = next->lastWrite;
-                created = true;
-                if (&part == &parts.back()) {
-                    next->className = textOf(className);
-                }
-            }
-            node = std::move(next);
-        }
-        *result = allocate(node, samDesired);
-        if (disposition != nullptr) {
-            *disposition = created ? kCreatedNewKey : kOpenedExistingKey;
-        }
-        return kSuccess;
-    });
+        node = std::move(next);
+    }
+    // The key asked for takes the class given, whether it was there already or not; no class
+    // empties it.
+    node->className = textOf(className);
+    *result = allocate(node, samDesired);
+    if (disposition != nullptr) {
+        *disposition = created ? kCreatedNewKey : kOpenedExistingKey;
+    }
+    return kSuccess;
 }
 
 std::int32_t PortableRegistryStore::RegDeleteKeyA(Handle key, const char* subKey) {
-    return answeredOn(
-        callRecord(StoreCall::DeleteKey, key, subKey), key, [&](Target& target) -> std::int32_t {
-            if (subKey == nullptr) {
-                return kInvalidParameter;
-            }
-            std::vector<std::string> parts;
-            if (const std::int32_t pathRc = parsePath(subKey, parts); pathRc != kSuccess) {
-                return pathRc;
-            }
-            // An empty path deletes the handle's own key; a root key is never deleted.
-            if (parts.empty() && target.predefined) {
-                return kAccessDenied;
-            }
-            std::shared_ptr<Node> node = target.node;
-            for (const auto& part : parts) {
-                node = node->child(part);
-                if (!node) {
-                    return kFileNotFound;
-                }
-            }
-            if (!node->children.empty() || node->parent == nullptr) {
-                return kAccessDenied;
-            }
-            Node& parent = *node->parent;
-            auto slot = parent.childSlot(node->key);
-            if (slot != parent.children.end() && *slot == node) {
-                parent.children.erase(slot);
-            }
-            parent.lastWrite = now();
-            node->deleted = true;
-            node->parent = nullptr;
-            return kSuccess;
-        });
+    Target target;
+    std::vector<std::string> parts;
+    if (const std::int32_t rc = reach(key, subKey, target, parts); rc != kSuccess) {
+        return rc;
+    }
+    if (subKey == nullptr) {
+        return kInvalidParameter;
+    }
+    // An empty path deletes the handle's own key; a root key is never deleted.
+    if (parts.empty() && target.predefined) {
+        return kAccessDenied;
+    }
+    std::shared_ptr<Node> node = target.node;
+    for (const auto& part : parts) {
+        node = node->child(part);
+        if (!node) {
+            return kFileNotFound;
+        }
+    }
+    if (!node->children.empty() || node->parent == nullptr) {
+        return kAccessDenied;
+    }
+    Node& parent = *node->parent;
+    auto slot = parent.childSlot(node->key);
+    if (slot != parent.children.end() && *slot == node) {
+        parent.children.erase(slot);
+    }
+    parent.lastWrite = now();
+    node->deleted = true;
+    node->parent = nullptr;
+    return kSuccess;
 }
 
 std::int32_t PortableRegistryStore::RegDeleteValueA(Handle key, const char* valueName) {
-    return answeredOn(callRecord(StoreCall::DeleteValue, key, valueName), key,
-                      [&](Target& target) -> std::int32_t {
-                          if ((target.access & kSetValue) == 0) {
-                              return kAccessDenied;
-                          }
-                          Node& node = *target.node;
-                          const std::u16string k = nameKey(textOf(valueName));
-                          auto slot = node.valueSlot(k);
-                          if (slot == node.values.end() || slot->key != k) {
-                              return kFileNotFound;
-                          }
-                          node.values.erase(slot);
-                          node.lastWrite = now();
-                          return kSuccess;
-                      });
+    Target target;
+    if (const std::int32_t rc = resolve(key, kSetValue, target); rc != kSuccess) {
+        return rc;
+    }
+    Node& node = *target.node;
+    const std::u16string k = nameKey(textOf(valueName));
+    auto slot = node.valueSlot(k);
+    if (slot == node.values.end() || slot->key != k) {
+        return kFileNotFound;
+    }
+    node.values.erase(slot);
+    node.lastWrite = now();
+    return kSuccess;
+}
+
+std::int32_t PortableRegistryStore::failedReach(Handle key, std::int32_t rc, Handle* result) {
+    // Windows sets the caller's handle to 0, unless the call failed before it looked at the
+    // handle: for handle 0, or a path too long.
+    if (key != 0 && rc != kMoreData) {
+        *result = 0;
+    }
+    return rc;
+}
+
+template <typename Entry, typename Answer>
+std::int32_t PortableRegistryStore::listEntry(Handle key, std::uint32_t right, bool valid,
+                                              std::uint32_t index,
+                                              std::vector<Entry> Node::*entries, Answer answer) {
+    Target target;
+    if (const std::int32_t rc = resolve(key, right, target); rc != kSuccess) {
+        return rc;
+    }
+    // Windows faults on pointers that make no sense; the store refuses them.
+    if (!valid) {
+        return kInvalidParameter;
+    }
+    const std::vector<Entry>& list = (*target.node).*entries;
+    return index < list.size() ? answer(list[index]) : kNoMoreItems;
 }
 
 std::int32_t PortableRegistryStore::RegEnumKeyExA(Handle key, std::uint32_t index, char* name,
                                                   std::uint32_t* cchName, std::uint32_t* reserved,
                                                   char* className, std::uint32_t* cchClass,
                                                   FileTime* lastWriteTime) {
-    StoreCallRecord record = callRecord(StoreCall::EnumKey, key);
-    record.index = index;
-    record.nameSize = cchName != nullptr ? *cchName : 0;
-    return answeredOn(record, key, [&](Target& target) -> std::int32_t {
-        // Windows faults on these; the store refuses them.
-        if (reserved != nullptr || name == nullptr || cchName == nullptr ||
-            (className != nullptr && cchClass == nullptr)) {
-            return kInvalidParameter;
-        }
-        if ((target.access & kEnumerateSubKeys) == 0) {
-            return kAccessDenied;
-        }
-        const auto& children = target.node->children;
-        if (index >= children.size()) {
-            return kNoMoreItems;
-        }
-        const Node& child = *children[index];
-        // Nothing is written unless the name and the class (when asked for) both fit with their
-        // NUL.
-        if (child.name.size() >= *cchName ||
-            (className != nullptr && child.className.size() >= *cchClass)) {
-            return kMoreData;
-        }
-        std::memcpy(name, child.name.c_str(), child.name.size() + 1);
-        *cchName = static_cast<std::uint32_t>(child.name.size());
-        if (className != nullptr) {
-            std::memcpy(className, child.className.c_str(), child.className.size() + 1);
-        }
-        if (cchClass != nullptr) {
-            *cchClass = static_cast<std::uint32_t>(child.className.size());
-        }
-        if (lastWriteTime != nullptr) {
-            *lastWriteTime = child.lastWrite;
-        }
-        return kSuccess;
-    });
+    const bool valid = reserved == nullptr && name != nullptr && cchName != nullptr &&
+                       (className == nullptr || cchClass != nullptr);
+    return listEntry(key, kEnumerateSubKeys, valid, index, &Node::children,
+                     [&](const std::shared_ptr<Node>& entry) -> std::int32_t {
+                         const Node& child = *entry;
+                         // Nothing is written unless the name and the class (when asked for)
+                         // both fit with their NUL.
+                         if (!fits(child.name, *cchName) ||
+                             (className != nullptr && !fits(child.className, *cchClass))) {
+                             return kMoreData;
+                         }
+                         putText(child.name, name, cchName);
+                         if (className != nullptr) {
+                             putText(child.className, className, cchClass);
+                         } else if (cchClass != nullptr) {
+                             *cchClass = static_cast<std::uint32_t>(child.className.size());
+                         }
+                         if (lastWriteTime != nullptr) {
+                             *lastWriteTime = child.lastWrite;
+                         }
+                         return kSuccess;
+                     });
 }
 
 std::int32_t PortableRegistryStore::RegEnumValueA(Handle key, std::uint32_t index, char* valueName,
                                                   std::uint32_t* cchValueName,
                                                   std::uint32_t* reserved, std::uint32_t* type,
                                                   std::uint8_t* data, std::uint32_t* cbData) {
-    StoreCallRecord record = callRecord(StoreCall::EnumValue, key);
-    record.index = index;
-    record.size = cbData != nullptr ? *cbData : 0;
-    record.nameSize = cchValueName != nullptr ? *cchValueName : 0;
-    return answeredOn(record, key, [&](Target& target) -> std::int32_t {
-        if (reserved != nullptr || valueName == nullptr || cchValueName == nullptr ||
-            (data != nullptr && cbData == nullptr)) {
-            return kInvalidParameter;
-        }
-        if ((target.access & kQueryValue) == 0) {
-            return kAccessDenied;
-        }
-        const auto& values = target.node->values;
-        if (index >= values.size()) {
-            return kNoMoreItems;
-        }
-        const Node::Value& value = values[index];
-        const auto size = static_cast<std::uint32_t>(value.data.size());
-        std::int32_t rc = kSuccess;
-        if (data != nullptr && *cbData < size) {
-            // Too little room for the data: neither the data nor the name is written.
-            rc = kMoreData;
-        } else {
-            if (data != nullptr) {
-                copyData(value.type, value.data, data, *cbData);
-            }
-            // A name that does not fit is cut to the room less one, NUL-ended, and its length
-            // left as the caller gave it.
-            if (value.name.size() >= *cchValueName) {
-                if (*cchValueName > 0) {
-                    std::memcpy(valueName, value.name.data(), *cchValueName - 1);
-                    valueName[*cchValueName - 1] = '\0';
-                }
-                rc = kMoreData;
-            } else {
-                std::memcpy(valueName, value.name.c_str(), value.name.size() + 1);
-                *cchValueName = static_cast<std::uint32_t>(value.name.size());
-            }
-        }
-        if (type != nullptr) {
-            *type = value.type;
-        }
-        if (cbData != nullptr) {
-            *cbData = size;
-        }
-        return rc;
-    });
-}
-
-bool PortableRegistryStore::isThisComputer(const std::string& name) const {
-    return std::any_of(hooks_.computerNames.begin(), hooks_.computerNames.end(),
-                       [&](const std::string& own) { return equalsIgnoringAsciiCase(name, own); });
-}
-
-std::int32_t PortableRegistryStore::RegConnectRegistryA(const char* machineName, Handle key,
-                                                        Handle* result) {
-    return answered(
-        callRecord(StoreCall::ConnectRegistry, key, machineName), [&]() -> std::int32_t {
-            if (result == nullptr) {
-                return kInvalidParameter;
-            }
-            std::string machine = textOf(machineName);
-            if (machine.size() >= 2 && machine[0] == '\\' && machine[1] == '\\') {
-                machine.erase(0, 2);
-            }
-            // This computer's registry is reached through the very key given, as Wine does it; no
-            // other computer is reachable.
-            if (machineName == nullptr || *machineName == '\0' || isThisComputer(machine)) {
-                *result = key;
-                return kSuccess;
-            }
-            return kBadNetPath;
-        });
-}
-
-bool PortableRegistryStore::lookupVariable(const std::string& name, std::string& value) const {
-    if (name.empty()) {
-        return false;
-    }
-    std::string upper = name;
-    std::string lower = name;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const char c = name[i];
-        upper[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-        lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    }
-    for (const auto& [own, ownValue] : hooks_.environment) {
-        if (equalsIgnoringAsciiCase(own, name)) {
-            if (!ownValue) {
-                return false;
-            }
-            value = *ownValue;
-            return true;
-        }
-    }
-    for (const std::string* candidate : {&name, static_cast<const std::string*>(&upper),
-                                         static_cast<const std::string*>(&lower)}) {
-        if (const char* found = std::getenv(candidate->c_str()); found != nullptr) {
-            value = found;
-            return true;
-        }
-    }
-    return false;
-}
-
-std::uint32_t PortableRegistryStore::ExpandEnvironmentStringsA(const char* src, char* dst,
-                                                               std::uint32_t size) {
-    StoreCallRecord record = callRecord(StoreCall::ExpandEnvironmentStrings, 0, src);
-    record.size = size;
-    return answered(record, [&]() -> std::uint32_t {
-        if (src == nullptr) {
-            return 0;
-        }
-        // "%name%" becomes the variable's value. A name that is not set keeps its text, closing "%"
-        // and all, and the scan goes on after it; a "%" without a closing one stays as it is.
-        const std::string_view text(src);
-        std::string out;
-        std::size_t i = 0;
-        while (i < text.size()) {
-            const std::size_t open = text.find('%', i);
-            if (open == std::string_view::npos) {
-                out.append(text.substr(i));
-                break;
-            }
-            out.append(text.substr(i, open - i));
-            const std::size_t close = text.find('%', open + 1);
-            if (close == std::string_view::npos) {
-                out.append(text.substr(open));
-                break;
-            }
-            std::string value;
-            if (lookupVariable(std::string(text.substr(open + 1, close - open - 1)), value)) {
-                out += value;
-            } else {
-                out.append(text.substr(open, close - open + 1));
-            }
-            i = close + 1;
-        }
-        // The result counts the NUL; a short destination takes what fits and its NUL.
-        if (dst != nullptr && size > 0) {
-            const std::size_t n = std::min<std::size_t>(out.size(), size - 1);
-            std::memcpy(dst, out.data(), n);
-            dst[n] = '\0';
-        }
-        return static_cast<std::uint32_t>(out.size() + 1);
-    });
+    const bool valid = reserved == nullptr && valueName != nullptr && cchValueName != nullptr &&
+                       (data == nullptr || cbData != nullptr);
+    return listEntry(key, kQueryValue, valid, index, &Node::values,
+                     [&](const Node::Value& value) -> std::int32_t {
+                         const auto size = static_cast<std::uint32_t>(value.data.size());
+                         std::int32_t rc = kSuccess;
+                         if (data != nullptr && *cbData < size) {
+                             // Too little room for the data: neither the data nor the name is
+                             // written.
+                             rc = kMoreData;
+                         } else {
+                             if (data != nullptr) {
+                                 copyData(value.type, value.data, data, *cbData);
+                             }
+                             if (fits(value.name, *cchValueName)) {
+                                 putText(value.name, valueName, cchValueName);
+                             } else {
+                                 // A name that does not fit is cut to the room less one,
+                                 // NUL-ended, and its length left as the caller gave it.
+                                 if (*cchValueName > 0) {
+                                     std::memcpy(valueName, value.name.data(), *cchValueName - 1);
+                                     valueName[*cchValueName - 1] = '\0';
+                                 }
+                                 rc = kMoreData;
+                             }
+                         }
+                         if (type != nullptr) {
+                             *type = value.type;
+                         }
+                         if (cbData != nullptr) {
+                             *cbData = size;
+                         }
+                         return rc;
+                     });
 }
 
 }  // namespace qrvl::reg

@@ -37,9 +37,15 @@ inline constexpr std::int32_t kSuccess = 0;
 inline constexpr std::int32_t kFileNotFound = 2;
 inline constexpr std::int32_t kAccessDenied = 5;
 inline constexpr std::int32_t kInvalidHandle = 6;
+inline constexpr std::int32_t kBadNetPath = 53;
 inline constexpr std::int32_t kInvalidParameter = 87;
+inline constexpr std::int32_t kBadPathName = 161;
 inline constexpr std::int32_t kMoreData = 234;
 inline constexpr std::int32_t kNoMoreItems = 259;
+// ERROR_NOACCESS, "Invalid access to memory location": the answer to a data pointer that
+// cannot be read.
+inline constexpr std::int32_t kBadBuffer = 998;
+inline constexpr std::int32_t kKeyDeleted = 1018;
 
 // The platform's SECURITY_ATTRIBUTES, as the registry class keeps it (always all zero).
 struct SecurityAttributes {

@@ -1,4 +1,5 @@
-// RegistryRoutines: the settings, the value members, the remote members and TrimNull.
+// How RegistryRoutines reads and writes one value, on this computer or another: all four members
+// share one conversion by type.
 #include "registry/registry_routines.h"
 
 #include <algorithm>

@@ -1,4 +1,5 @@
-// RegistryRoutines: the key members and the enumerations of sub-keys and values.
+// How RegistryRoutines makes, removes and lists keys and values. The listings convert data their
+// own way (a multi-string joined by commas, bytes as hexadecimal text), not as a value read does.
 #include "registry/registry_routines.h"
 
 #include <algorithm>

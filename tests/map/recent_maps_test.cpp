@@ -12,6 +12,7 @@
 #include "tests/map/fake_directory_lister.h"
 #include "tests/map/registry_fixture.h"
 #include "tests/map/scripted_random.h"
+#include "tests/registry/recording_registry.h"
 
 namespace qrvl {
 namespace {

@@ -15,6 +15,7 @@
 #include "map/recent_maps.h"
 #include "registry/registry_api.h"
 #include "tests/map/registry_fixture.h"
+#include "tests/registry/recording_registry.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-// The game's registry key for the update tests, with a recording wrapper to count its calls.
+// The game's registry key for the update tests: made, written and read around the code under test.
 #pragma once
 
 #include <cstdint>
@@ -6,10 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "map/recent_maps.h"
-#include "registry/portable_registry_store.h"
 #include "registry/registry_api.h"
-#include "tests/registry/registry_routines_doubles.h"
 
 namespace qrvl::testing {
 

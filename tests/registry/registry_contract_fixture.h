@@ -18,10 +18,6 @@ namespace qrvl::reg::contract {
 
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr std::int32_t kBadNetPath = 53;
-constexpr std::int32_t kBadPathName = 161;
-constexpr std::int32_t kNoAccess = 998;
-constexpr std::int32_t kKeyDeleted = 1018;
 constexpr Handle kUntouched = 0x1234;
 
 inline Bytes bytesOf(const std::string& s) {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "registry/registry_routines.h"
 #include "registry/registry_api_win32.h"
-#include "tests/registry/registry_routines_doubles.h"
+#include "registry/registry_routines.h"
+#include "tests/registry/recording_registry.h"
 
 namespace qrvl::test {
 namespace {

@@ -11,8 +11,8 @@
 
 #include "registry/portable_registry_store.h"
 #include "registry/registry_routines.h"
-#include "tests/registry/registry_routines_doubles.h"
-#include "tests/registry/registry_store_probe.h"
+#include "tests/registry/recording_registry.h"
+#include "tests/registry/registry_contract_factories.h"
 
 namespace qrvl::test {
 
@@ -26,10 +26,12 @@ class RegistryRoutinesTest : public ::testing::Test {
 
     RegistryRoutinesTest()
         : store(std::make_shared<reg::PortableRegistryStore>()),
-          probe(*store),
           recorder(std::make_shared<RecordingRegistry>(store)),
           routines(recorder) {
-        probe.setComputerNames({"LOCALBOX"});
+        // What the expansion tests expand, in the process environment where both the store
+        // and kernel32 read it.
+        reg::contract::setEnvironmentVariable("QRVL_SHORT", "a");
+        reg::contract::setEnvironmentVariable("QRVL_WIDE", "wide-expansion");
         routines.hKey(kRoot);
         routines.KeyRoot(L"Software\\Test");
         routines.Subkey(L"Sub");
@@ -38,7 +40,6 @@ class RegistryRoutinesTest : public ::testing::Test {
     // Every member closes what it opened, whatever it answered or raised.
     void TearDown() override {
         EXPECT_TRUE(recorder->openHandles.empty()) << recorder->openHandles.size() << " open";
-        EXPECT_EQ(probe.openHandles(), 0u);
     }
 
     // Writes a value straight into the store, creating its key.
@@ -96,7 +97,6 @@ class RegistryRoutinesTest : public ::testing::Test {
     }
 
     std::shared_ptr<reg::PortableRegistryStore> store;
-    reg::RegistryStoreProbe probe;
     std::shared_ptr<RecordingRegistry> recorder;
     RegistryRoutines routines;
 };

@@ -1,4 +1,5 @@
-// Unit tests of RegistryRoutines' key members, its enumerations and KeyedCollection.
+// RegistryRoutines' key members and listings over the in-memory store: what each answers, what a
+// listing holds when a call fails midway, and how the collection it fills finds its keys.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -208,7 +209,6 @@ class ListConversionTest : public RegistryRoutinesTest,
                            public ::testing::WithParamInterface<ListCase> {};
 
 TEST_P(ListConversionTest, ListsTheNameAndTheConvertedData) {
-    probe.setVariable("W", "wide-expansion");
     seed("Software\\L", "val", GetParam().type, bytesOf(GetParam().data));
     const auto values = routines.EnumRegistryValues(kRoot, L"Software\\L");
     ASSERT_EQ(values.Count(), 1) << GetParam().what;
@@ -231,7 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ListCase{"binary", 3, "\x0A\xFF\x03", std::wstring(L"0A FF 03")},
                       ListCase{"one byte", 3, "\x00"s, std::wstring(L"00")},
                       ListCase{"binary of 0 bytes", 3, "", std::wstring()},
-                      ListCase{"expand", 2, "[%W%]\0"s, std::wstring(L"[wide-expansion]")},
+                      ListCase{"expand", 2, "[%QRVL_WIDE%]\0"s, std::wstring(L"[wide-expansion]")},
                       ListCase{"expand of 0 bytes", 2, "", std::wstring()},
                       ListCase{"none", 0, "abc", Variant()},
                       ListCase{"big endian", 5, "\0\0\0\x01"s, Variant()},

@@ -1,4 +1,5 @@
-// Unit tests of RegistryRoutines' members that reach another computer's registry.
+// Reaching another computer's registry: the connection's failures, the key path, and that the
+// conversions are the local ones.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -48,9 +49,9 @@ TEST_F(RegistryRoutinesTest, RemoteMembersUseTheObjectsPathUnlessAKeyPathIsGiven
 }
 
 TEST_F(RegistryRoutinesTest, RemoteReadGivesTheEmptyValueForAMissingKeyOrValue) {
-    EXPECT_TRUE(isEmpty(routines.ReadRemoteRegistryValue(L"LOCALBOX", kRoot, L"v")));
+    EXPECT_TRUE(isEmpty(routines.ReadRemoteRegistryValue(L"", kRoot, L"v")));
     seedKey(kKey);
-    EXPECT_TRUE(isEmpty(routines.ReadRemoteRegistryValue(L"LOCALBOX", kRoot, L"v")));
+    EXPECT_TRUE(isEmpty(routines.ReadRemoteRegistryValue(L"", kRoot, L"v")));
 }
 
 TEST_F(RegistryRoutinesTest, RemoteReadClosesTheKeyBeforeTheConnection) {
@@ -107,9 +108,8 @@ class RemoteReadConversionTest : public RegistryRoutinesTest,
                                  public ::testing::WithParamInterface<RemoteReadCase> {};
 
 TEST_P(RemoteReadConversionTest, ConvertsAsTheLocalReadWithTheEmptyValueAsDefault) {
-    probe.setVariable("W", "wide-expansion");
     seed(kKey, "v", GetParam().type, bytesOf(GetParam().data));
-    EXPECT_EQ(routines.ReadRemoteRegistryValue(L"localbox", kRoot, L"v"), GetParam().expected)
+    EXPECT_EQ(routines.ReadRemoteRegistryValue(L"", kRoot, L"v"), GetParam().expected)
         << GetParam().what;
     EXPECT_EQ(routines.GetRegistryValue(L"v"), GetParam().expected) << GetParam().what;
 }
@@ -120,7 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RemoteReadCase{"short dword", 4, "\xFF", std::int32_t{255}},
                       RemoteReadCase{"sz without NUL", 1, "abc", std::wstring(L"abc")},
                       RemoteReadCase{"sz of 0 bytes", 1, "", Variant()},
-                      RemoteReadCase{"expand", 2, "%W%\0"s, std::wstring(L"wide-expansion")},
+                      RemoteReadCase{"expand", 2, "%QRVL_WIDE%\0"s,
+                                     std::wstring(L"wide-expansion")},
                       RemoteReadCase{"binary of 0 bytes", 3, "", Bytes{}},
                       RemoteReadCase{"multi of one char", 7, "z", std::wstring(L"z")},
                       RemoteReadCase{"multi empty first item", 7, "\0z\0\0"s, Variant()},

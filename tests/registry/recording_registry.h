@@ -35,7 +35,6 @@ class RecordingRegistry : public reg::RegistryApi {
     std::vector<std::string> connects;         // machine names given to RegConnectRegistryA
     std::vector<std::string> deletedKeys;      // paths given to RegDeleteKeyA
     std::vector<std::uint32_t> enumNameSizes;  // cchValueName passed to each RegEnumValueA
-    std::vector<std::uint32_t> expandCapacities;
     bool classNameAsked = false;  // whether any RegEnumKeyExA call passed a class buffer
     std::vector<reg::Handle> closes;
     std::set<reg::Handle> openHandles;
@@ -46,7 +45,6 @@ class RecordingRegistry : public reg::RegistryApi {
     std::uint32_t writtenType = 0;        // the last write's type
     std::string writtenBytes;             // and its bytes
 
-    std::function<std::optional<std::int32_t>(const char* machine, reg::Handle* result)> onConnect;
     std::function<std::optional<std::int32_t>(std::uint32_t* type, std::uint8_t* data,
                                               std::uint32_t* cbData)>
         onQuery;
@@ -145,18 +143,12 @@ class RecordingRegistry : public reg::RegistryApi {
     std::int32_t RegConnectRegistryA(const char* machineName, reg::Handle key,
                                      reg::Handle* result) override {
         connects.emplace_back(machineName ? machineName : "");
-        if (onConnect) {
-            if (auto rc = onConnect(machineName, result)) {
-                return *rc;
-            }
-        }
         const auto rc = inner_->RegConnectRegistryA(machineName, key, result);
         track(rc, result);
         return rc;
     }
     std::uint32_t ExpandEnvironmentStringsA(const char* src, char* dst,
                                             std::uint32_t size) override {
-        expandCapacities.push_back(size);
         return inner_->ExpandEnvironmentStringsA(src, dst, size);
     }
 
