@@ -229,7 +229,10 @@ void IniDocument::setValue(std::string_view sectionName, std::string_view key,
     const auto section = findSection(name);
     if (!section) {
         if (!name.empty()) {
-            insertLine(lines_.size(), "[" + std::string(name) + "]");
+            // Appended piece by piece: GCC 12 warns falsely about '"[" + name + "]"' (restrict).
+            std::string header = "[";
+            header.append(name).append("]");
+            insertLine(lines_.size(), header);
         }
         // The nameless section lives above the first header.
         insertLine(name.empty() ? 0 : lines_.size(), newEntry);
