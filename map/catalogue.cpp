@@ -15,7 +15,8 @@ MapKind mapKindOf(std::wstring_view fileName) {
     return MapKind::None;
 }
 
-Catalogue::Catalogue(std::shared_ptr<DirectoryLister> lister) : lister_(std::move(lister)) {}
+Catalogue::Catalogue(std::shared_ptr<DirectoryLister> lister, std::shared_ptr<Clock> clock)
+    : lister_(std::move(lister)), clock_(std::move(clock)) {}
 
 void Catalogue::rebuildCatalogue(const std::wstring& directoryText) {
     // A new generation tells every scan still suspended in a yield that its collections are gone.
@@ -23,11 +24,31 @@ void Catalogue::rebuildCatalogue(const std::wstring& directoryText) {
     scmMaps_ = MapCollection{};
     scxMaps_ = MapCollection{};
     allMaps_ = MapCollection{};
-    scanMaps(directoryText, run);
+    lastYield_.reset();
+    scanMaps(lister_->open(directoryText), run);
 }
 
-void Catalogue::scanMaps(const std::wstring& directory, ScanRun& run) {
-    const std::unique_ptr<Directory> folder = lister_->open(directory);
+void Catalogue::appendMap(MapKind kind, const std::wstring& path) {
+    (kind == MapKind::BroodWar ? scxMaps_ : scmMaps_).Add(path);
+    allMaps_.Add(path);
+}
+
+void Catalogue::yieldWhenDue() {
+    if (!yield_) {
+        return;
+    }
+    // Unsigned, so that a clock set back counts as due rather than as a long wait.
+    const std::uint64_t now = clock_->ticks();
+    if (lastYield_ && now - *lastYield_ < kCatalogueYieldNanoseconds) {
+        return;
+    }
+    lastYield_ = now;
+    // A copy, since the events run in the yield may set a new hook.
+    const std::function<void()> yield = yield_;
+    yield();
+}
+
+void Catalogue::scanMaps(std::unique_ptr<Directory> folder, ScanRun& run) {
     if (!folder) {
         return;
     }
@@ -36,40 +57,25 @@ void Catalogue::scanMaps(const std::wstring& directory, ScanRun& run) {
         return;
     }
 
-    if (const auto files = folder->files()) {
+    if (const auto& files = folder->files()) {
         for (const DirectoryFile& file : *files) {
-            if (!file.path) {
-                continue;
-            }
-            switch (mapKindOf(file.name)) {
-                case MapKind::BroodWar:
-                    scxMaps_.Add(*file.path);
-                    allMaps_.Add(*file.path);
-                    break;
-                case MapKind::Starcraft:
-                    scmMaps_.Add(*file.path);
-                    allMaps_.Add(*file.path);
-                    break;
-                case MapKind::None:
-                    break;
+            const MapKind kind = mapKindOf(file.name);
+            if (kind != MapKind::None && file.path) {
+                appendMap(kind, *file.path);
             }
         }
     }
 
-    const auto subDirectories = folder->subDirectories();
+    const auto& subDirectories = folder->subDirectories();
     if (!subDirectories) {
         return;
     }
-    for (const std::wstring& subDirectory : *subDirectories) {
-        if (yield_) {
-            // A copy, since the events run in the yield may set a new hook.
-            const std::function<void()> yield = yield_;
-            yield();
-        }
+    for (std::size_t i = 0; i < subDirectories->size(); ++i) {
+        yieldWhenDue();
         if (!current(run)) {
             return;
         }
-        scanMaps(subDirectory, run);
+        scanMaps(folder->openSubDirectory(i), run);
         if (!current(run)) {
             return;
         }

@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
 
 #include "map/directory_lister.h"
 #include "map/map_collection.h"
+#include "map/random_source.h"
 
 namespace qrvl {
 
@@ -17,16 +19,22 @@ namespace qrvl {
 enum class MapKind { None, Starcraft, BroodWar };
 MapKind mapKindOf(std::wstring_view fileName);
 
+// How long a scan runs between two yields at most, give or take one directory's listing: the
+// window handles its messages well within the 50 ms that a user notices.
+inline constexpr std::uint64_t kCatalogueYieldNanoseconds = 25'000'000;
+
 class Catalogue {
   public:
-    explicit Catalogue(std::shared_ptr<DirectoryLister> lister = systemDirectoryLister());
+    explicit Catalogue(std::shared_ptr<DirectoryLister> lister = systemDirectoryLister(),
+                       std::shared_ptr<Clock> clock = systemClock());
 
     MapCollection& allMaps() { return allMaps_; }
     MapCollection& scmMaps() { return scmMaps_; }
     MapCollection& scxMaps() { return scxMaps_; }
 
-    // Called once before each sub-directory is entered; the window runs its pending events in
-    // it, which may start updates or a new rebuild.
+    // Called before a sub-directory is entered: before the first one of each rebuild, then
+    // whenever kCatalogueYieldNanoseconds have passed since the last call. The window runs its
+    // pending events in it, which may start updates or a new rebuild.
     void setYield(std::function<void()> yield) { yield_ = std::move(yield); }
 
     // Empties the three collections and scans the directory named by the text, used unchanged.
@@ -40,11 +48,16 @@ class Catalogue {
         std::unordered_set<std::string> entered;
     };
 
-    void scanMaps(const std::wstring& directory, ScanRun& run);
+    void scanMaps(std::unique_ptr<Directory> folder, ScanRun& run);
+    // The one place where a map joins the catalogue.
+    void appendMap(MapKind kind, const std::wstring& path);
+    void yieldWhenDue();
     bool current(const ScanRun& run) const { return run.generation == generation_; }
 
     std::shared_ptr<DirectoryLister> lister_;
+    std::shared_ptr<Clock> clock_;
     std::function<void()> yield_;
+    std::optional<std::uint64_t> lastYield_;
     std::uint64_t generation_ = 0;
     MapCollection allMaps_;
     MapCollection scmMaps_;
