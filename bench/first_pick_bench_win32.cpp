@@ -26,10 +26,13 @@ std::wstring folderOf(const std::wstring& path) {
 // change, or a negative number when they never do; the program is ended either way.
 double secondsToFirstWrite(const std::wstring& exe, const std::wstring& folder) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kGameKey, 0, nullptr, 0, KEY_NOTIFY, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kGameKey, 0, nullptr, 0, KEY_NOTIFY | KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
         return -1;
     }
+    // Wine sends no change for a write of the value a key already holds, so every run starts
+    // without one.
+    RegDeleteValueW(key, L"Recent Maps");
     HANDLE changed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     RegNotifyChangeKeyValue(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET, changed, TRUE);
 
@@ -57,14 +60,16 @@ double secondsToFirstWrite(const std::wstring& exe, const std::wstring& folder) 
 
 }  // namespace
 
-// first_pick_bench [runs] [qrvl.exe]: needs a display, as qrvl.exe opens its window.
+// first_pick_bench [runs] [qrvl.exe] [maps directory]: the directory defaults to the standard
+// tree, made on first use. Needs a display, as qrvl.exe opens its window.
 int wmain(int argc, wchar_t** argv) {
     const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 5;
     const std::wstring qrvlExe = argc > 2 ? argv[2] : QRVL_EXE_PATH;
     std::wstring self(MAX_PATH, L'\0');
     self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
     const std::wstring floorExe = folderOf(self) + L"scan_floor.exe";
-    const std::wstring tree = qrvl::bench::benchTree(L"Z:\\tmp\\qrvl-bench-maps").wstring();
+    const std::wstring tree =
+        argc > 3 ? argv[3] : qrvl::bench::benchTree(L"Z:\\tmp\\qrvl-bench-maps").wstring();
 
     // A scratch folder holds both programs beside one config.ini: the tree, both boxes ticked.
     std::wstring temp(MAX_PATH, L'\0');
