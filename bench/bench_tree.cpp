@@ -16,10 +16,18 @@ constexpr int kTopDirectories = 100;
 constexpr int kSubDirectoriesEach = 99;
 constexpr int kFilesPerDirectory = 10;
 
+// A prefix and a number; built by appending, which GCC 12's -Wrestrict at -O3 does not misread as
+// it does "text" + std::to_string(n).
+std::string numbered(const char* prefix, unsigned number) {
+    std::string name = prefix;
+    name += std::to_string(number);
+    return name;
+}
+
 void fill(const fs::path& directory, int& file) {
     fs::create_directories(directory);
     for (int i = 0; i < kFilesPerDirectory; ++i, ++file) {
-        std::string name = "file" + std::to_string(file);
+        std::string name = numbered("file", static_cast<unsigned>(file));
         if (file % 10 == 0) {
             name += (file / 10) % 2 == 0 ? ".scm" : ".scx";
         } else {
@@ -38,14 +46,14 @@ fs::path benchTree(const fs::path& root) {
     }
     std::error_code ec;
     fs::path partial = root;
-    partial += ".partial-" + std::to_string(std::random_device{}());
+    partial += numbered(".partial-", std::random_device{}());
     fs::remove_all(partial, ec);
     int file = 0;
     for (int top = 0; top < kTopDirectories; ++top) {
-        const fs::path topPath = partial / ("d" + std::to_string(top));
+        const fs::path topPath = partial / numbered("d", static_cast<unsigned>(top));
         fill(topPath, file);
         for (int sub = 0; sub < kSubDirectoriesEach; ++sub) {
-            fill(topPath / ("s" + std::to_string(sub)), file);
+            fill(topPath / numbered("s", static_cast<unsigned>(sub)), file);
         }
     }
     std::ofstream(partial / ".complete").put('x');

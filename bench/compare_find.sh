@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The native catalogue scan as a whole process against find(1) over the same tree, alternating
 # runs; prints both medians and their ratio. Build first: cmake --preset bench &&
-# cmake --build --preset bench -j2. Usage: bench/compare_find.sh [runs]
+# cmake --build --preset bench -j2 --target scan_cli. Usage: bench/compare_find.sh [runs] [scan_cli]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-11}
-cli=build/bench/bench/scan_cli
+cli=${2:-build/bench/bench/scan_cli}
 tree=/tmp/qrvl-bench-maps
 
 "$cli" >/dev/null # makes the tree on first use and warms the caches
