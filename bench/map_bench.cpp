@@ -1,12 +1,11 @@
 // Benchmarks of the map catalogue scan over a large tree and of one recent-maps update.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
+#include "bench/bench_tree.h"
 #include "map/catalogue.h"
 #include "map/recent_maps.h"
 #include "registry/portable_registry_store.h"
@@ -15,58 +14,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kTopDirectories = 100;
-constexpr int kSubDirectoriesEach = 99;
-constexpr int kFilesPerDirectory = 10;
-
-// 100 directories of 99 sub-directories each: 10,000 directories of 10 files, 100,000 files,
-// every tenth a map (.scm and .scx in turn). Made once and kept for later runs; the same tree
-// serves the comparison with find(1).
-fs::path benchTree() {
-    const fs::path root = fs::temp_directory_path() / "qrvl-bench-maps";
-    const fs::path done = root / ".complete";
-    if (fs::exists(done)) {
-        return root;
-    }
-    fs::remove_all(root);
-    int file = 0;
-    auto fill = [&file](const fs::path& directory) {
-        fs::create_directories(directory);
-        for (int i = 0; i < kFilesPerDirectory; ++i, ++file) {
-            std::string name = "file";
-            name += std::to_string(file);
-            if (file % 10 == 0) {
-                name += (file / 10) % 2 == 0 ? ".scm" : ".scx";
-            } else {
-                name += ".txt";
-            }
-            std::ofstream(directory / name).put('x');
-        }
-    };
-    for (int top = 0; top < kTopDirectories; ++top) {
-        std::string topName = "d";
-        topName += std::to_string(top);
-        const fs::path topPath = root / topName;
-        fill(topPath);
-        for (int sub = 0; sub < kSubDirectoriesEach; ++sub) {
-            std::string subName = "s";
-            subName += std::to_string(sub);
-            fill(topPath / subName);
-        }
-    }
-    std::ofstream(done).put('x');
-    std::printf("generated %s\n", root.string().c_str());
-    return root;
-}
-
 void BM_CatalogueScan(benchmark::State& state) {
-    const std::wstring text = benchTree().wstring();
+    const std::wstring text =
+        qrvl::bench::benchTree(fs::temp_directory_path() / "qrvl-bench-maps").wstring();
     qrvl::Catalogue catalogue;
     for (auto _ : state) {
         catalogue.rebuildCatalogue(text);
         benchmark::DoNotOptimize(catalogue.allMaps().Count());
     }
-    if (catalogue.allMaps().Count() != 10000) {
+    if (catalogue.allMaps().Count() != qrvl::bench::kBenchTreeMaps) {
         state.SkipWithError("the tree does not hold 10,000 maps");
     }
     state.counters["maps"] = catalogue.allMaps().Count();

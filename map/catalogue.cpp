@@ -16,8 +16,8 @@ MapKind mapKindOf(std::wstring_view fileName) {
 }
 
 Catalogue::Catalogue(std::shared_ptr<DirectoryLister> lister,
-                     std::shared_ptr<AnsiPathApi> ansiPaths)
-    : lister_(std::move(lister)), ansiPaths_(std::move(ansiPaths)) {}
+                     std::shared_ptr<AnsiPathApi> ansiPaths, std::shared_ptr<Clock> clock)
+    : lister_(std::move(lister)), ansiPaths_(std::move(ansiPaths)), clock_(std::move(clock)) {}
 
 void Catalogue::rebuildCatalogue(const std::wstring& directoryText) {
     // A new generation tells every scan still suspended in a yield that its collections are gone.
@@ -26,14 +26,11 @@ void Catalogue::rebuildCatalogue(const std::wstring& directoryText) {
     scxMaps_ = MapCollection{};
     allMaps_ = MapCollection{};
     leftOutMaps_ = 0;
-    scanMaps(directoryText, run);
+    lastYield_.reset();
+    scanMaps(lister_->open(directoryText), run);
 }
 
-// The one place a map enters the collections.
 void Catalogue::appendMap(MapKind kind, const std::wstring& path) {
-    if (kind == MapKind::None) {
-        return;
-    }
     // A path with "?" for a letter, or too long for the ANSI calls, names nothing the game can
     // open: such a map would be a pick the game cannot load.
     const std::optional<std::wstring> openable = ansiOpenablePath(*ansiPaths_, path);
@@ -45,8 +42,22 @@ void Catalogue::appendMap(MapKind kind, const std::wstring& path) {
     allMaps_.Add(*openable);
 }
 
-void Catalogue::scanMaps(const std::wstring& directory, ScanRun& run) {
-    const std::unique_ptr<Directory> folder = lister_->open(directory);
+void Catalogue::yieldWhenDue() {
+    if (!yield_) {
+        return;
+    }
+    // Unsigned, so that a clock set back counts as due rather than as a long wait.
+    const std::uint64_t now = clock_->ticks();
+    if (lastYield_ && now - *lastYield_ < kCatalogueYieldNanoseconds) {
+        return;
+    }
+    lastYield_ = now;
+    // A copy, since the events run in the yield may set a new hook.
+    const std::function<void()> yield = yield_;
+    yield();
+}
+
+void Catalogue::scanMaps(std::unique_ptr<Directory> folder, ScanRun& run) {
     if (!folder) {
         return;
     }
@@ -55,29 +66,25 @@ void Catalogue::scanMaps(const std::wstring& directory, ScanRun& run) {
         return;
     }
 
-    if (const auto files = folder->files()) {
+    if (const auto& files = folder->files()) {
         for (const DirectoryFile& file : *files) {
-            if (!file.path) {
-                continue;
+            const MapKind kind = mapKindOf(file.name);
+            if (kind != MapKind::None && file.path) {
+                appendMap(kind, *file.path);
             }
-            appendMap(mapKindOf(file.name), *file.path);
         }
     }
 
-    const auto subDirectories = folder->subDirectories();
+    const auto& subDirectories = folder->subDirectories();
     if (!subDirectories) {
         return;
     }
-    for (const std::wstring& subDirectory : *subDirectories) {
-        if (yield_) {
-            // A copy, since the events run in the yield may set a new hook.
-            const std::function<void()> yield = yield_;
-            yield();
-        }
+    for (std::size_t i = 0; i < subDirectories->size(); ++i) {
+        yieldWhenDue();
         if (!current(run)) {
             return;
         }
-        scanMaps(subDirectory, run);
+        scanMaps(folder->openSubDirectory(i), run);
         if (!current(run)) {
             return;
         }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -11,6 +12,7 @@
 #include "map/ansi_path.h"
 #include "map/directory_lister.h"
 #include "map/map_collection.h"
+#include "map/random_source.h"
 
 namespace qrvl {
 
@@ -18,12 +20,17 @@ namespace qrvl {
 enum class MapKind { None, Starcraft, BroodWar };
 MapKind mapKindOf(std::wstring_view fileName);
 
+// How long a scan runs between two yields at most, give or take one directory's listing: the
+// window handles its messages well within the 50 ms that a user notices.
+inline constexpr std::uint64_t kCatalogueYieldNanoseconds = 25'000'000;
+
 class Catalogue {
   public:
     // Every map goes into the collections under a path the game's ANSI calls can open
-    // (ansiOpenablePath), so that the game can open every pick.
+    // (ansiOpenablePath), so that the game can open every pick. The clock times the yields.
     explicit Catalogue(std::shared_ptr<DirectoryLister> lister = systemDirectoryLister(),
-                       std::shared_ptr<AnsiPathApi> ansiPaths = systemAnsiPathApi());
+                       std::shared_ptr<AnsiPathApi> ansiPaths = systemAnsiPathApi(),
+                       std::shared_ptr<Clock> clock = systemClock());
 
     MapCollection& allMaps() { return allMaps_; }
     MapCollection& scmMaps() { return scmMaps_; }
@@ -31,8 +38,9 @@ class Catalogue {
     // Maps of the latest rebuild left out because the game could not open them under any path.
     std::int32_t leftOutMaps() const noexcept { return leftOutMaps_; }
 
-    // Called once before each sub-directory is entered; the window runs its pending events in
-    // it, which may start updates or a new rebuild.
+    // Called before a sub-directory is entered: before the first one of each rebuild, then
+    // whenever kCatalogueYieldNanoseconds have passed since the last call. The window runs its
+    // pending events in it, which may start updates or a new rebuild.
     void setYield(std::function<void()> yield) { yield_ = std::move(yield); }
 
     // Empties the three collections and scans the directory named by the text, used unchanged.
@@ -46,13 +54,17 @@ class Catalogue {
         std::unordered_set<std::string> entered;
     };
 
-    void scanMaps(const std::wstring& directory, ScanRun& run);
+    void scanMaps(std::unique_ptr<Directory> folder, ScanRun& run);
+    // The one place where a map joins the catalogue.
     void appendMap(MapKind kind, const std::wstring& path);
+    void yieldWhenDue();
     bool current(const ScanRun& run) const { return run.generation == generation_; }
 
     std::shared_ptr<DirectoryLister> lister_;
     std::shared_ptr<AnsiPathApi> ansiPaths_;
+    std::shared_ptr<Clock> clock_;
     std::function<void()> yield_;
+    std::optional<std::uint64_t> lastYield_;
     std::uint64_t generation_ = 0;
     MapCollection allMaps_;
     MapCollection scmMaps_;

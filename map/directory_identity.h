@@ -1,13 +1,17 @@
 // The identity of a directory that every path to it shares, for entering each directory once.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
 namespace qrvl {
 
-// Device and file number of the directory that the absolute path reaches, after links and
-// junctions; nullopt when the directory cannot be opened or the platform cannot tell.
+// The identity of the directory numbered `file` on the volume (or device) numbered `volume`.
+std::string directoryIdentity(std::uint64_t volume, std::uint64_t file);
+
+// The identity of the directory that the absolute path reaches, after links and junctions;
+// nullopt when the directory cannot be opened or the platform cannot tell.
 std::optional<std::string> directoryIdentity(const std::wstring& directory);
 
 }  // namespace qrvl

@@ -13,8 +13,8 @@ std::optional<std::string> directoryIdentity(const std::wstring& directory) {
     if (::stat(native.c_str(), &info) != 0) {
         return std::nullopt;
     }
-    return std::to_string(static_cast<unsigned long long>(info.st_dev)) + ':' +
-           std::to_string(static_cast<unsigned long long>(info.st_ino));
+    return directoryIdentity(static_cast<std::uint64_t>(info.st_dev),
+                             static_cast<std::uint64_t>(info.st_ino));
 }
 
 }  // namespace qrvl

@@ -20,8 +20,8 @@ std::optional<std::string> directoryIdentity(const std::wstring& directory) {
     if (!ok) {
         return std::nullopt;
     }
-    return std::to_string(info.dwVolumeSerialNumber) + ':' + std::to_string(info.nFileIndexHigh) +
-           ':' + std::to_string(info.nFileIndexLow);
+    return directoryIdentity(info.dwVolumeSerialNumber,
+                             (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow);
 }
 
 }  // namespace qrvl

@@ -1,6 +1,7 @@
 // The directory-listing seam that the catalogue scan walks.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,11 +30,16 @@ class Directory {
     virtual std::string identity() const = 0;
 
     // The files directly in the directory, in listing order; nullopt when the list cannot be read.
-    virtual std::optional<std::vector<DirectoryFile>> files() const = 0;
+    virtual const std::optional<std::vector<DirectoryFile>>& files() const = 0;
 
     // The full paths of the sub-directories, in listing order; nullopt when the list cannot be
     // read. The count of sub-directories is the size of this list.
-    virtual std::optional<std::vector<std::wstring>> subDirectories() const = 0;
+    virtual const std::optional<std::vector<std::wstring>>& subDirectories() const = 0;
+
+    // Opens the sub-directory at `index` in subDirectories(), as the lister's open() would open
+    // its path, or gives nullptr when it cannot be opened. What the listing already told about it
+    // spares the file system a question: a walk opens thousands of directories this way.
+    virtual std::unique_ptr<Directory> openSubDirectory(std::size_t index) const = 0;
 };
 
 class DirectoryLister {

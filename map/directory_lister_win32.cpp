@@ -1,9 +1,12 @@
-// The real directory listing on Windows: GetFullPathNameW and FindFirstFileExW.
+// The real directory listing on Windows: one handle per directory, read by file-ID records.
 #include "map/directory_lister_win32.h"
 
 #include <windows.h>
 
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "map/directory_identity.h"
@@ -44,52 +47,129 @@ std::optional<std::wstring> fullPathOf(const std::wstring& text) {
     return full;
 }
 
-std::wstring joined(const std::wstring& directory, const std::wstring& name) {
-    if (!directory.empty() && (directory.back() == L'\\' || directory.back() == L'/')) {
-        return directory + name;
+std::wstring joined(const std::wstring& directory, std::wstring_view name) {
+    std::wstring path;
+    path.reserve(directory.size() + 1 + name.size());
+    path = directory;
+    if (path.empty() || (path.back() != L'\\' && path.back() != L'/')) {
+        path += L'\\';
     }
-    return directory + L'\\' + name;
+    path += name;
+    return path;
 }
 
-class FindFileLister final : public DirectoryLister {
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using Handle = std::unique_ptr<void, HandleCloser>;
+
+Handle openDirectory(const std::wstring& path) {
+    // Backup semantics let CreateFileW open a directory; junctions and links are followed.
+    HANDLE handle = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    return Handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+}
+
+// Each directory is read through its one handle, in records that carry every entry's attributes
+// and file ID. An ordinary sub-directory lies on its parent's volume, so its identity comes from
+// that record alone; only a link, a junction or a mount point (a reparse point) is opened and
+// asked where it leads. Under Wine each question is a round trip to the wineserver, and asking a
+// volume's serial number several more, so the walk asks only where it must.
+class FileIdLister final : public DirectoryLister {
   public:
-    std::unique_ptr<Directory> open(const std::wstring& text) override {
+    std::unique_ptr<Directory> open(const std::wstring& text) override { return openText(text); }
+
+  private:
+    static std::unique_ptr<Directory> openText(const std::wstring& text) {
         const std::optional<std::wstring> full = fullPathOf(text);
         if (!full) {
             return nullptr;
         }
-        // A path that is not a directory fails here too: "file\*" finds nothing.
-        WIN32_FIND_DATAW found{};
-        HANDLE search = FindFirstFileExW(joined(*full, L"*").c_str(), FindExInfoBasic, &found,
-                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-        if (search == INVALID_HANDLE_VALUE) {
+        Handle handle = openDirectory(*full);
+        if (!handle) {
+            // A share's root (\\server\share) may open only with its separator.
+            handle = openDirectory(*full + L'\\');
+        }
+        if (!handle) {
             return nullptr;
         }
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!GetFileInformationByHandle(handle.get(), &info)) {
+            // The path stands in for an identity the file system does not give.
+            return list(handle.get(), *full, std::string(full->begin(), full->end()), 0);
+        }
+        if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            return nullptr;
+        }
+        const std::uint64_t file = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+        return list(handle.get(), *full, directoryIdentity(info.dwVolumeSerialNumber, file),
+                    info.dwVolumeSerialNumber);
+    }
 
+    static std::unique_ptr<Directory> openListed(const ListedDirectory::SubDirectory& sub,
+                                                 DWORD volume) {
+        if (!sub.identity) {
+            return openText(sub.path);
+        }
+        const Handle handle = openDirectory(sub.path);
+        if (!handle) {
+            return nullptr;
+        }
+        return list(handle.get(), sub.path, *sub.identity, volume);
+    }
+
+    static std::unique_ptr<Directory> list(HANDLE handle, const std::wstring& path,
+                                           std::string identity, DWORD volume) {
         auto directory = std::make_unique<ListedDirectory>();
-        directory->path_ = *full;
-        directory->identity_ =
-            directoryIdentity(*full).value_or(std::string(full->begin(), full->end()));
+        directory->path_ = path;
+        directory->identity_ = std::move(identity);
+        directory->opener_ = [volume](const auto& sub) { return openListed(sub, volume); };
 
+        // 64 KiB hold some five hundred records, in 8-byte units as the records are aligned; left
+        // uninitialised, as the file system fills what it reports.
+        constexpr std::size_t kBufferUnits = 8192;
+        const auto buffer = std::make_unique_for_overwrite<std::uint64_t[]>(kBufferUnits);
         std::vector<DirectoryFile> files;
-        std::vector<std::wstring> subDirectories;
-        do {
-            const std::wstring name = found.cFileName;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                // Junctions and links to directories carry the directory attribute too, so they
-                // are walked like directories; the identity check keeps a loop from going round.
-                if (name != L"." && name != L"..") {
-                    subDirectories.push_back(joined(*full, name));
+        std::vector<ListedDirectory::SubDirectory> subDirectories;
+        for (bool first = true;; first = false) {
+            if (!GetFileInformationByHandleEx(handle, FileIdBothDirectoryInfo, buffer.get(),
+                                              kBufferUnits * sizeof(std::uint64_t))) {
+                const DWORD stop = GetLastError();
+                if (stop == ERROR_NO_MORE_FILES) {
+                    break;
                 }
-            } else {
-                files.push_back(DirectoryFile{name, joined(*full, name)});
+                if (first) {
+                    // Not a listing at all (the path reached no directory): it cannot be opened.
+                    return nullptr;
+                }
+                // A listing broken off half-way would be a partial catalogue; take none of it.
+                return directory;
             }
-        } while (FindNextFileW(search, &found));
-        const DWORD stop = GetLastError();
-        FindClose(search);
-        if (stop != ERROR_NO_MORE_FILES) {
-            // A listing broken off half-way would be a partial catalogue; take none of it.
-            return directory;
+            const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.get());
+            for (;;) {
+                const auto& record = *reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes);
+                const std::wstring_view name(record.FileName,
+                                             record.FileNameLength / sizeof(wchar_t));
+                if (!(record.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                    files.push_back(DirectoryFile{std::wstring(name), joined(path, name)});
+                } else if (name != L"." && name != L"..") {
+                    // Junctions and links to directories carry the directory attribute too, so
+                    // they are walked like directories; the identity check keeps a loop from
+                    // going round.
+                    ListedDirectory::SubDirectory sub{joined(path, name), std::nullopt};
+                    if (!(record.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                        !ListedDirectory::opensAsText(name)) {
+                        sub.identity = directoryIdentity(
+                            volume, static_cast<std::uint64_t>(record.FileId.QuadPart));
+                    }
+                    subDirectories.push_back(std::move(sub));
+                }
+                if (record.NextEntryOffset == 0) {
+                    break;
+                }
+                bytes += record.NextEntryOffset;
+            }
         }
         directory->takeSorted(std::move(files), std::move(subDirectories));
         return directory;
@@ -99,7 +179,7 @@ class FindFileLister final : public DirectoryLister {
 }  // namespace
 
 std::shared_ptr<DirectoryLister> win32DirectoryLister() {
-    return std::make_shared<FindFileLister>();
+    return std::make_shared<FileIdLister>();
 }
 
 std::shared_ptr<DirectoryLister> systemDirectoryLister() {

@@ -92,45 +92,60 @@ std::wstring joined(const std::wstring& directory, const std::wstring& name) {
 
 class FileSystemLister final : public DirectoryLister {
   public:
-    std::unique_ptr<Directory> open(const std::wstring& text) override {
+    std::unique_ptr<Directory> open(const std::wstring& text) override { return openText(text); }
+
+  private:
+    static std::unique_ptr<Directory> openText(const std::wstring& text) {
         const std::optional<fs::path> full = fullPathOf(text);
         if (!full) {
-            return nullptr;
-        }
-        // Listing a path that is not a directory fails, so it needs no test of its own.
-        std::error_code ec;
-        fs::directory_iterator it(*full, ec);
-        if (ec) {
             return nullptr;
         }
         std::optional<std::wstring> directoryText = textOf(full->native());
         if (!directoryText) {
             return nullptr;
         }
+        return list(*full, std::move(*directoryText));
+    }
+
+    static std::unique_ptr<Directory> list(const fs::path& full, std::wstring directoryText) {
+        // Listing a path that is not a directory fails, so it needs no test of its own.
+        std::error_code ec;
+        fs::directory_iterator it(full, ec);
+        if (ec) {
+            return nullptr;
+        }
 
         auto directory = std::make_unique<ListedDirectory>();
-        directory->path_ = *directoryText;
         directory->identity_ =
-            directoryIdentity(*directoryText).value_or(utf8Codec().encode(*directoryText));
+            directoryIdentity(directoryText).value_or(utf8Codec().encode(directoryText));
+        directory->path_ = std::move(directoryText);
+        // A listed path is absolute and has no "." or "..", so it needs no resolving again.
+        directory->opener_ = [](const ListedDirectory::SubDirectory& sub) {
+            if (ListedDirectory::opensAsText(sub.path)) {
+                return openText(sub.path);
+            }
+            return list(pathOf(sub.path), sub.path);
+        };
 
         std::vector<DirectoryFile> files;
-        std::vector<std::wstring> subDirectories;
+        std::vector<ListedDirectory::SubDirectory> subDirectories;
         for (fs::directory_iterator end; it != end; it.increment(ec)) {
-            const fs::path& entryPath = it->path();
-            const auto name = entryPath.filename().native();
+            const auto name = it->path().filename().native();
+            std::optional<std::wstring> nameText = textOf(name);
             std::error_code statusError;
             // is_directory follows links, so a link to a directory is walked like one.
             if (it->is_directory(statusError)) {
-                if (std::optional<std::wstring> nameText = textOf(name)) {
-                    subDirectories.push_back(joined(directory->path_, *nameText));
+                if (nameText) {
+                    subDirectories.push_back({joined(directory->path_, *nameText), std::nullopt});
                 }
                 continue;
             }
-            DirectoryFile file{lossyTextOf(name), std::nullopt};
-            if (std::optional<std::wstring> nameText = textOf(name)) {
-                file.path = joined(directory->path_, *nameText);
+            if (nameText) {
+                std::wstring path = joined(directory->path_, *nameText);
+                files.push_back(DirectoryFile{std::move(*nameText), std::move(path)});
+            } else {
+                files.push_back(DirectoryFile{lossyTextOf(name), std::nullopt});
             }
-            files.push_back(std::move(file));
         }
         if (ec) {
             // A listing broken off half-way would be a partial catalogue; take none of it.

@@ -9,6 +9,7 @@
 #include "map/catalogue.h"
 #include "tests/map/fake_ansi_path_api.h"
 #include "tests/map/fake_directory_lister.h"
+#include "tests/map/stepped_clock.h"
 
 namespace qrvl {
 namespace {
@@ -26,7 +27,9 @@ std::vector<std::wstring> items(const MapCollection& col) {
 
 struct CatalogueScan : ::testing::Test {
     std::shared_ptr<FakeDirectoryLister> lister = std::make_shared<FakeDirectoryLister>();
-    Catalogue catalogue{lister};
+    // A full yield interval passes between any two sub-directories, so every one of them yields.
+    Catalogue catalogue{lister, systemAnsiPathApi(),
+                        std::make_shared<SteppedClock>(0, kCatalogueYieldNanoseconds)};
     int yields = 0;
 
     void countYields() {
@@ -95,6 +98,31 @@ TEST_F(CatalogueScan, ADirectoryThatCannotBeOpenedLeavesTheCatalogueEmpty) {
         EXPECT_EQ(catalogue.scmMaps().Count(), 0);
     }
     EXPECT_EQ(yields, 0);
+}
+
+TEST(CatalogueYield, ComesBeforeTheFirstSubDirectoryThenOnceTheIntervalHasPassed) {
+    struct Case {
+        std::uint64_t clockStep;
+        int yieldsInTwoRebuilds;
+    };
+    const Case cases[] = {
+        {0, 2},                               // a stopped clock: each rebuild's first only
+        {kCatalogueYieldNanoseconds / 2, 6},  // every other of six sub-directories
+        {kCatalogueYieldNanoseconds - 1, 6},  // just short of the interval: the same
+        {kCatalogueYieldNanoseconds, 12},     // the interval itself: every one
+        {~std::uint64_t{0} - 1'000'000, 12},  // a clock that runs back: every one
+    };
+    for (const Case& c : cases) {
+        auto lister = std::make_shared<FakeDirectoryLister>();
+        lister->add(L"/m", {}, {L"1", L"2", L"3", L"4", L"5", L"6"});
+        Catalogue catalogue(lister, systemAnsiPathApi(),
+                            std::make_shared<SteppedClock>(1'000'000'000, c.clockStep));
+        int yields = 0;
+        catalogue.setYield([&] { ++yields; });
+        catalogue.rebuildCatalogue(L"/m");
+        catalogue.rebuildCatalogue(L"/m");
+        EXPECT_EQ(yields, c.yieldsInTwoRebuilds) << "clock step " << c.clockStep;
+    }
 }
 
 TEST_F(CatalogueScan, EachFailureSkipsOnlyWhatItCannotRead) {

@@ -42,7 +42,7 @@ class FakeDirectoryLister final : public DirectoryLister {
         if (found == nodes.end()) {
             return nullptr;
         }
-        return std::make_unique<FakeDirectory>(path, found->second);
+        return std::make_unique<FakeDirectory>(*this, path, found->second);
     }
 
     std::map<std::wstring, Node> nodes;
@@ -51,29 +51,35 @@ class FakeDirectoryLister final : public DirectoryLister {
   private:
     class FakeDirectory final : public Directory {
       public:
-        FakeDirectory(std::wstring path, Node node)
-            : path_(std::move(path)), node_(std::move(node)) {}
+        FakeDirectory(FakeDirectoryLister& lister, std::wstring path, const Node& node)
+            : lister_(lister), path_(std::move(path)), identity_(node.identity) {
+            if (identity_.empty()) {
+                identity_.assign(path_.begin(), path_.end());
+            }
+            if (!node.filesUnreadable) {
+                files_ = node.files;
+            }
+            if (!node.subDirectoriesUnreadable) {
+                subDirectories_ = node.subDirectories;
+            }
+        }
         std::wstring path() const override { return path_; }
-        std::string identity() const override {
-            return node_.identity.empty() ? std::string(path_.begin(), path_.end())
-                                          : node_.identity;
+        std::string identity() const override { return identity_; }
+        const std::optional<std::vector<DirectoryFile>>& files() const override { return files_; }
+        const std::optional<std::vector<std::wstring>>& subDirectories() const override {
+            return subDirectories_;
         }
-        std::optional<std::vector<DirectoryFile>> files() const override {
-            if (node_.filesUnreadable) {
-                return std::nullopt;
-            }
-            return node_.files;
-        }
-        std::optional<std::vector<std::wstring>> subDirectories() const override {
-            if (node_.subDirectoriesUnreadable) {
-                return std::nullopt;
-            }
-            return node_.subDirectories;
+        // Opens the listed path as any text, so that tests see it in `opened`.
+        std::unique_ptr<Directory> openSubDirectory(std::size_t index) const override {
+            return lister_.open(subDirectories_->at(index));
         }
 
       private:
+        FakeDirectoryLister& lister_;
         std::wstring path_;
-        Node node_;
+        std::string identity_;
+        std::optional<std::vector<DirectoryFile>> files_;
+        std::optional<std::vector<std::wstring>> subDirectories_;
     };
 };
 

@@ -11,24 +11,10 @@
 #include "map/recent_maps.h"
 #include "registry/portable_registry_store.h"
 #include "tests/map/registry_fixture.h"
+#include "tests/map/stepped_clock.h"
 
 namespace qrvl {
 namespace {
-
-// A clock that moves only when told to.
-class SteppedClock final : public Clock {
-  public:
-    explicit SteppedClock(std::uint64_t start, std::uint64_t step) : now_(start), step_(step) {}
-    std::uint64_t ticks() override {
-        const std::uint64_t now = now_;
-        now_ += step_;
-        return now;
-    }
-
-  private:
-    std::uint64_t now_;
-    std::uint64_t step_;
-};
 
 TEST(PickPosition, MapsTheDrawOntoOneToCount) {
     struct Case {
