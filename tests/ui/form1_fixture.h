@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "registry/registry_routines.h"
 #include "settings/portable_profile_engine.h"
 #include "tests/map/fake_directory_lister.h"
+#include "tests/map/fake_directory_watch.h"
 #include "tests/map/scripted_random.h"
 #include "tests/ui/recording_shell.h"
 #include "ui/form1.h"
@@ -53,6 +55,9 @@ class FakeHost final : public Form1Host {
             std::exchange(pending, nullptr)();
         }
     }
+    void PostWatchChanges() override { ++watchPosts; }
+    void StartSettleTimer(std::uint32_t milliseconds) override { settleTimer = milliseconds; }
+    void StopSettleTimer() override { settleTimer.reset(); }
 
     Form1* form = nullptr;
     const RecordingShell* shell = nullptr;
@@ -60,6 +65,8 @@ class FakeHost final : public Form1Host {
     std::int32_t state = kNormal;
     std::vector<std::string> log;
     std::function<void()> pending;  // run by the next yield
+    int watchPosts = 0;
+    std::optional<std::uint32_t> settleTimer;
 };
 
 // The map tree, where trailing blanks and separators name the same directory.
@@ -110,7 +117,8 @@ class Form1Test : public ::testing::Test {
         return toText(routines.GetRegistryValue(kRecentMapsValue));
     }
     Form1& load() {
-        form = std::make_unique<Form1>(host, shell, Form1Seams{engine, store, lister, random});
+        form =
+            std::make_unique<Form1>(host, shell, Form1Seams{engine, store, lister, random, watch});
         host.form = form.get();
         form->Form_Load();
         return *form;
@@ -123,6 +131,7 @@ class Form1Test : public ::testing::Test {
         std::make_shared<reg::PortableRegistryStore>();
     std::shared_ptr<TrimmingLister> lister = std::make_shared<TrimmingLister>();
     std::shared_ptr<ScriptedRandom> random = std::make_shared<ScriptedRandom>();
+    std::shared_ptr<FakeDirectoryWatch> watch = std::make_shared<FakeDirectoryWatch>();
     std::unique_ptr<Form1> form;
 
   private:
