@@ -40,6 +40,10 @@ void CatalogueFollower::follow(const std::wstring& directoryText) {
     // The rebuild below takes in whatever changed so far.
     unsettled_ = false;
     host_.StopSettleTimer();
+    // Watching first, so that nothing changed during the scan goes unseen. Wine also watches a
+    // sub-directory only once the process has opened it since the watch began, which the scan
+    // does for every one of them (and every later scan for the ones made since).
+    watch_->watch(text_, [&host = host_] { host.PostWatchChanges(); });
     rebuild();
 }
 
@@ -80,10 +84,6 @@ bool CatalogueFollower::mayPick(const std::wstring& map) {
 
 void CatalogueFollower::rebuild() {
     const std::uint64_t begun = changes_;
-    // Watching first, so that nothing changed during the scan goes unseen. Wine also watches a
-    // sub-directory only once the process has opened it since the watch began, which the scan
-    // does for every one of them.
-    watch_->watch(text_, [&host = host_] { host.PostWatchChanges(); });
     struct Running {
         int& depth;
         ~Running() { --depth; }

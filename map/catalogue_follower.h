@@ -46,9 +46,10 @@ class CatalogueFollower {
     // renamed, and lost changes start the settle timer over; other files cost nothing more.
     void changesWaiting();
 
-    // The settle timer ran out: the watch is renewed and the catalogue rebuilt for the current
-    // text. While a rebuild is running the timer is started again instead, so that rebuilds do
-    // not nest.
+    // The settle timer ran out: the catalogue is rebuilt for the current text. While a rebuild
+    // is running the timer is started again instead, so that rebuilds do not nest. The watch
+    // stays as it is: one that ended by itself (its directory went away) is only renewed by a
+    // new text, so that a directory whose watch keeps failing costs no rebuild after rebuild.
     void settled();
 
     // Whether a drawn map may be written. Once the watch has seen a map (or a directory, or
