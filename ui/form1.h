@@ -108,6 +108,7 @@ class Form1 {
     // True while minimised into the notification area.
     bool InTray() const noexcept { return inTray_; }
     const Tray& tray() const noexcept { return tray_; }
+    // The catalogue the updates draw from, as the scan and the watch keep it.
     Catalogue& catalogue() noexcept;
 
     Label Label1{L"Maps directory where to pick the map:"};
