@@ -33,7 +33,7 @@ for _ in $(seq 3000); do
     xdotool search --onlyvisible --name '^Quorvel picker$' >/dev/null 2>&1 && break
     sleep 0.01
 done
-sleep 10 # start-up done, first ticks past
+sleep 30 # start-up done, Wine's own services settled, first ticks past
 # The wineserver of this prefix: others may run beside it.
 server_pid=
 for pid in $(pgrep -x wineserver64; pgrep -x wineserver); do
