@@ -68,14 +68,27 @@ void RecentMapsUpdate::modifyReg(const MapCollection& col) {
     if (col.Count() < 1) {
         return;
     }
-    const std::wstring& pick = col.Item(pickPosition(random_->draw(), col.Count()));
+    const std::wstring* pick = drawPick(col);
+    if (!pick) {
+        return;
+    }
 
     try {
-        registry_.SetRegistryValue(kRecentMapsValue, recentMapsText(pick, oldPieces),
+        registry_.SetRegistryValue(kRecentMapsValue, recentMapsText(*pick, oldPieces),
                                    static_cast<std::int32_t>(reg::kTypeMultiSz));
     } catch (const Error&) {
         // A write that fails leaves the game's list as it was.
     }
+}
+
+const std::wstring* RecentMapsUpdate::drawPick(const MapCollection& col) {
+    for (int draw = 0; draw < kDrawsPerUpdate; ++draw) {
+        const std::wstring& map = col.Item(pickPosition(random_->draw(), col.Count()));
+        if (!mayPick_ || mayPick_(map)) {
+            return &map;
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace qrvl

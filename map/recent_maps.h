@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,8 @@ inline constexpr wchar_t kGameKeyPath[] = L"software\\Blizzard Entertainment\\St
 inline constexpr wchar_t kRecentMapsValue[] = L"Recent Maps";
 // The game shows five recent maps: the pick and four older entries.
 inline constexpr std::size_t kOlderEntriesKept = 4;
+// Draws an update makes at most when its picks are refused (see setPickCheck).
+inline constexpr int kDrawsPerUpdate = 8;
 
 // The multi-string text an update writes: the pick, then the first four old pieces, each followed
 // by a NUL, and one more NUL that closes the list.
@@ -43,11 +46,21 @@ class RecentMapsUpdate {
     // pick followed by at most four old entries, as REG_MULTI_SZ.
     void modifyReg(const MapCollection& col);
 
+    // Asked about each drawn map before it is written. A refused map is drawn again, up to
+    // kDrawsPerUpdate draws in all, and nothing is written when every draw is refused. Without a
+    // check (the default), or while it refuses nothing, an update draws exactly once.
+    void setPickCheck(std::function<bool(const std::wstring&)> mayPick) {
+        mayPick_ = std::move(mayPick);
+    }
+
     RegistryRoutines& registry() { return registry_; }
 
   private:
+    const std::wstring* drawPick(const MapCollection& col);
+
     RegistryRoutines registry_;
     std::shared_ptr<RandomSource> random_;
+    std::function<bool(const std::wstring&)> mayPick_;
 };
 
 }  // namespace qrvl

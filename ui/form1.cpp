@@ -62,25 +62,27 @@ std::shared_ptr<T> orDefault(std::shared_ptr<T> given, Make make) {
 }  // namespace
 
 struct Form1::Owned {
-    explicit Owned(Form1Seams seams)
+    Owned(Form1Seams seams, FollowerHost& host)
         : ini(orDefault(std::move(seams.profile), systemProfileApi)),
           update(orDefault(std::move(seams.registry), reg::systemRegistryApi),
                  orDefault(std::move(seams.random),
                            [] { return std::make_shared<ClockSeededRandom>(); })),
           ansiPaths(orDefault(std::move(seams.ansiPaths), systemAnsiPathApi)),
-          catalogue(orDefault(std::move(seams.directories), systemDirectoryLister), ansiPaths) {}
+          catalogue(orDefault(std::move(seams.directories), systemDirectoryLister), ansiPaths),
+          follower(catalogue, orDefault(std::move(seams.watch), systemDirectoryWatch), host) {}
 
     CINI ini;
     RecentMapsUpdate update;
     std::shared_ptr<AnsiPathApi> ansiPaths;
     Catalogue catalogue;
+    CatalogueFollower follower;
 };
 
 Form1::Form1(Form1Host& host, ShellApi& shell, Form1Seams seams)
     : host_(host),
       shell_(shell),
       tray_(shell, host),
-      owned_(std::make_unique<Owned>(std::move(seams))) {
+      owned_(std::make_unique<Owned>(std::move(seams), host)) {
     Text1.Change = [this] { Text1_Change(); };
     scm.Click = [this] { scm_Click(); };
     scx.Click = [this] { scx_Click(); };
@@ -91,6 +93,8 @@ Form1::Form1(Form1Host& host, ShellApi& shell, Form1Seams seams)
     leave2.Click = [this] { leave2_Click(); };
     info.Click = [this] { info_Click(); };
     owned_->catalogue.setYield([this] { host_.DoEvents(); });
+    owned_->update.setPickCheck(
+        [this](const std::wstring& map) { return owned_->follower.mayPick(map); });
 }
 
 Form1::~Form1() = default;
@@ -180,7 +184,8 @@ void Form1::Text1_Change() {
     CINI& ini = owned_->ini;
     skipOnFailure([&] { ini.Key(kPathKey); });
     skipOnFailure([&] { ini.Value(pathToSave(*owned_->ansiPaths, text)); });
-    skipOnFailure([&] { owned_->catalogue.rebuildCatalogue(text); });
+    // The watch moves with the text, and the catalogue is rebuilt for it.
+    skipOnFailure([&] { owned_->follower.follow(text); });
 }
 
 void Form1::scm_Click() {
@@ -220,6 +225,18 @@ void Form1::TrayCallback(std::intptr_t lParam) {
         host_.SetForegroundWindow();
         host_.PopupYESNO(kTpmRightAlign);
     }
+}
+
+void Form1::WatchChanges() {
+    skipOnFailure([&] { owned_->follower.changesWaiting(); });
+}
+
+void Form1::WatchSettled() {
+    skipOnFailure([&] { owned_->follower.settled(); });
+}
+
+Catalogue& Form1::catalogue() noexcept {
+    return owned_->catalogue;
 }
 
 void Form1::TaskbarCreated() {

@@ -6,7 +6,10 @@
 #include <string>
 
 #include "map/ansi_path.h"
+#include "map/catalogue.h"
+#include "map/catalogue_follower.h"
 #include "map/directory_lister.h"
+#include "map/directory_watch.h"
 #include "map/random_source.h"
 #include "registry/registry_api.h"
 #include "settings/form_window.h"
@@ -18,7 +21,9 @@
 namespace qrvl {
 
 // What the behaviour asks of the real window. ui/win32 implements it on the HWND; tests fake it.
-class Form1Host : public TrayWindow {
+// As FollowerHost, it brings the watch's wake-up and the settle timer to WatchChanges and
+// WatchSettled.
+class Form1Host : public TrayWindow, public FollowerHost {
   public:
     // The directory that holds the executable, as the platform gives it (no "\" added).
     virtual std::wstring AppPath() = 0;
@@ -51,6 +56,7 @@ struct Form1Seams {
     std::shared_ptr<RandomSource> random;
     // The ANSI calls' code page and short names: how maps and config.ini are spelled for them.
     std::shared_ptr<AnsiPathApi> ansiPaths;
+    std::shared_ptr<DirectoryWatch> watch;
 };
 
 inline constexpr wchar_t kForm1Caption[] = L"Quorvel picker";
@@ -67,9 +73,10 @@ inline constexpr std::uint32_t kWmRButtonUp = 0x0205;
 //
 // The window owns, from its construction to the end of the process, one CINI bound to
 // "<exe dir>\config.ini", section "QRVL"; the RegistryRoutines of the updates; the catalogue
-// with its three map collections. Everything runs on the one user-interface thread, and every
-// handler may nest inside another (setting a control raises its handler; the scan, the folder
-// dialog and the About window run the event loop).
+// with its three map collections, and the watch on its directory that keeps it in step. Every
+// decision runs on the one user-interface thread (the watch only wakes it), and every handler
+// may nest inside another (setting a control raises its handler; the scan, the folder dialog
+// and the About window run the event loop).
 class Form1 {
   public:
     Form1(Form1Host& host, ShellApi& shell, Form1Seams seams = {});
@@ -94,10 +101,16 @@ class Form1 {
     void TrayCallback(std::intptr_t lParam);
     // The registered "TaskbarCreated" message: the shell lost its icons and asks again.
     void TaskbarCreated();
+    // The maps directory's watch has changes waiting (FollowerHost::PostWatchChanges).
+    void WatchChanges();
+    // The settle timer ran out (FollowerHost::StartSettleTimer).
+    void WatchSettled();
 
     // True while minimised into the notification area.
     bool InTray() const noexcept { return inTray_; }
     const Tray& tray() const noexcept { return tray_; }
+    // The catalogue the updates draw from, as the scan and the watch keep it.
+    Catalogue& catalogue() noexcept;
 
     Label Label1{L"Maps directory where to pick the map:"};
     CheckBox scm{L"Starcraft maps (*.scm)"};

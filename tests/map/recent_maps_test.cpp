@@ -121,6 +121,40 @@ TEST_F(RecentMaps, AnEmptyCollectionReadsAndReseedsButWritesNothing) {
     EXPECT_EQ(loadRecentMaps(*store), (StoredValue{7, multiString({"a", "b"})}));
 }
 
+TEST_F(RecentMaps, ARefusedPickIsDrawnAgainAndNothingIsWrittenWhenEveryDrawIsRefused) {
+    struct Case {
+        std::set<std::wstring> refused;
+        const char* written;  // null: nothing
+        int draws;
+    };
+    const Case cases[] = {
+        {{}, "/m/a.scm", 1},
+        {{L"/m/a.scm"}, "/m/b.scm", 2},
+        {{L"/m/a.scm", L"/m/b.scm"}, "/m/c.scm", 3},
+        {{L"/m/a.scm", L"/m/b.scm", L"/m/c.scm"}, nullptr, kDrawsPerUpdate},
+    };
+    const MapCollection col = collectionOf({L"/m/a.scm", L"/m/b.scm", L"/m/c.scm"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.draws);
+        auto fresh = std::make_shared<reg::PortableRegistryStore>();
+        ASSERT_TRUE(createGameKey(*fresh));
+        // The draws walk a, b, c, a, ...
+        auto draws = std::make_shared<ScriptedRandom>(std::vector<float>{0.1f, 0.5f, 0.9f});
+        RecentMapsUpdate checked{fresh, draws};
+        checked.setPickCheck([&](const std::wstring& map) { return !c.refused.count(map); });
+
+        checked.modifyReg(col);
+
+        EXPECT_EQ(draws->reseedCount, 1);
+        EXPECT_EQ(draws->drawCount, c.draws);
+        if (c.written) {
+            EXPECT_EQ(loadRecentMaps(*fresh), (StoredValue{7, multiString({c.written})}));
+        } else {
+            EXPECT_FALSE(loadRecentMaps(*fresh).has_value());
+        }
+    }
+}
+
 TEST_F(RecentMaps, AMissingGameKeyIsNeitherWrittenNorCreated) {
     update.modifyReg(collectionOf({L"/m/a.scm"}));
 

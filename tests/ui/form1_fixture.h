@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "settings/portable_profile_engine.h"
 #include "tests/map/fake_ansi_path_api.h"
 #include "tests/map/fake_directory_lister.h"
+#include "tests/map/fake_directory_watch.h"
 #include "tests/map/scripted_random.h"
 #include "tests/ui/recording_shell.h"
 #include "ui/form1.h"
@@ -54,6 +56,9 @@ class FakeHost final : public Form1Host {
             std::exchange(pending, nullptr)();
         }
     }
+    void PostWatchChanges() override { ++watchPosts; }
+    void StartSettleTimer(std::uint32_t milliseconds) override { settleTimer = milliseconds; }
+    void StopSettleTimer() override { settleTimer.reset(); }
 
     Form1* form = nullptr;
     const RecordingShell* shell = nullptr;
@@ -61,6 +66,8 @@ class FakeHost final : public Form1Host {
     std::int32_t state = kWindowNormal;
     std::vector<std::string> log;
     std::function<void()> pending;  // run by the next yield
+    int watchPosts = 0;
+    std::optional<std::uint32_t> settleTimer;
 };
 
 // The map tree, where trailing blanks and separators name the same directory.
@@ -112,7 +119,7 @@ class Form1Test : public ::testing::Test {
     }
     Form1& load() {
         form = std::make_unique<Form1>(host, shell,
-                                       Form1Seams{engine, store, lister, random, ansiPaths});
+                                       Form1Seams{engine, store, lister, random, ansiPaths, watch});
         host.form = form.get();
         form->Form_Load();
         return *form;
@@ -126,6 +133,7 @@ class Form1Test : public ::testing::Test {
     std::shared_ptr<TrimmingLister> lister = std::make_shared<TrimmingLister>();
     std::shared_ptr<ScriptedRandom> random = std::make_shared<ScriptedRandom>();
     std::shared_ptr<FakeAnsiPathApi> ansiPaths = std::make_shared<FakeAnsiPathApi>();
+    std::shared_ptr<FakeDirectoryWatch> watch = std::make_shared<FakeDirectoryWatch>();
     std::unique_ptr<Form1> form;
 
   private:

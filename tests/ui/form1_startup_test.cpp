@@ -162,6 +162,28 @@ TEST_F(Form1Test, ADirectoryChangeDuringAScanLeavesOnlyTheNewDirectorysMaps) {
     EXPECT_EQ(recent(), L"C:\\other/z.scm");
 }
 
+TEST_F(Form1Test, TheCatalogueFollowsTheWatchedDirectoryAndNeverPicksAMapSeenRemoved) {
+    // The start-up update draws a.scm; the tick draws a.scm again, then the last map.
+    random = std::make_shared<ScriptedRandom>(std::vector<float>{0.0f, 0.0f, 0.99f});
+    writeConfig("[QRVL]\npath=C:\\maps\\\nscm=yes\n");
+    load();
+    EXPECT_EQ(watch->watched, std::vector<std::wstring>{L"C:\\maps\\"});
+
+    lister->tree.nodes[L"C:\\maps/sub"].files.push_back({L"d.scm", L"C:\\maps/sub/d.scm"});
+    watch->push({WatchedChange::Action::Added, false, L"sub\\d.scm"});
+    EXPECT_EQ(host.watchPosts, 1);
+    form->WatchChanges();
+    EXPECT_EQ(host.settleTimer, kSettleMilliseconds);
+    form->WatchSettled();
+    EXPECT_EQ(form->catalogue().scmMaps().Count(), 3);
+
+    watch->files = {L"C:\\maps/sub/c.scm", L"C:\\maps/sub/d.scm"};
+    watch->push({WatchedChange::Action::Removed, false, L"a.scm"});
+    form->WatchChanges();
+    form->Timer1.Tick();
+    EXPECT_EQ(recent(), L"C:\\maps/sub/d.scm" + kNul + L"C:\\maps/a.scm");
+}
+
 TEST_F(Form1Test, AnUnreadableSettingsFileLeavesTheControlsAsDesigned) {
     std::filesystem::create_directory(configFile());  // there, but no ordinary file
     shell.answers = {std::nullopt};

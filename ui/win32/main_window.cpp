@@ -18,6 +18,10 @@ namespace qrvl::win32 {
 namespace {
 
 constexpr UINT_PTR kTimer1Id = 1;
+constexpr UINT_PTR kSettleTimerId = 2;
+// Posted by the maps directory's watch from its own thread. A posted message reaches the window
+// through every loop that runs on its thread: ours, the About window's and the folder dialog's.
+constexpr UINT kWatchChangesMessage = WM_APP + 2;
 
 // Which captions the message font must fit: a label's whole width, a check box's after its box.
 enum class CaptionFit { None, Whole, AfterBox };
@@ -202,8 +206,15 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             onCommand(LOWORD(wParam), HIWORD(wParam));
             return 0;
         case WM_TIMER:
-            if (wParam == kTimer1Id)
+            if (wParam == kTimer1Id) {
                 form_->Timer1.Tick();
+            } else if (wParam == kSettleTimerId) {
+                KillTimer(window_, kSettleTimerId);
+                form_->WatchSettled();
+            }
+            return 0;
+        case kWatchChangesMessage:
+            form_->WatchChanges();
             return 0;
         case kTrayCallbackMessage:
             form_->TrayCallback(static_cast<std::intptr_t>(lParam));
@@ -371,6 +382,18 @@ void MainWindow::End() {
 
 void MainWindow::DoEvents() {
     pumpPendingMessages();
+}
+
+void MainWindow::PostWatchChanges() {
+    PostMessageW(window_, kWatchChangesMessage, 0, 0);
+}
+
+void MainWindow::StartSettleTimer(std::uint32_t milliseconds) {
+    SetTimer(window_, kSettleTimerId, milliseconds, nullptr);
+}
+
+void MainWindow::StopSettleTimer() {
+    KillTimer(window_, kSettleTimerId);
 }
 
 }  // namespace qrvl::win32

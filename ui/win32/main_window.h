@@ -67,6 +67,10 @@ class MainWindow : public Form1Host {
     void ShowAbout() override;
     void End() override;
     void DoEvents() override;
+    // FollowerHost, through the window's own message queue
+    void PostWatchChanges() override;
+    void StartSettleTimer(std::uint32_t milliseconds) override;
+    void StopSettleTimer() override;
 
   private:
     static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
