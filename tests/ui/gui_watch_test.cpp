@@ -97,7 +97,8 @@ class WatchTest : public ::testing::Test {
 
     gui_test::ScratchFolder folder_;
     gui_test::GameKey game_;
-    std::shared_ptr<gui_test::RecordingShell> shell_ = std::make_shared<gui_test::RecordingShell>();
+    std::shared_ptr<gui_test::RecordingShell> shell_ =
+        std::make_shared<gui_test::RecordingShell>(win32ShellApi());
     std::shared_ptr<CountingLister> lister_ = std::make_shared<CountingLister>();
     std::unique_ptr<MainWindow> window_;
 };
@@ -198,7 +199,9 @@ TEST_F(WatchTest, TheWatchKeepsWorkingInsideTheAboutWindowAndTheFolderDialog) {
         {"folder dialog", L"#32770", L"maps\\dialog.scm",
          [](Form1& form) { form.Command1_Click(); }},
     };
-    shell_->realFolderDialog = true;
+    shell_->dialog = [](const BrowseInfoA& info) {
+        return win32ShellApi()->SHBrowseForFolderA(&info);
+    };
     // Only Starcraft maps are drawn, and there is none until one is added while the window is
     // open: the game's list shows it only if the watch, the settle timer and the rebuild all ran
     // inside that window's loop.
