@@ -7,18 +7,13 @@
 #include "map/catalogue.h"
 #include "map/recent_maps.h"
 #include "settings/cini.h"
+#include "ui/config_ini.h"
 #include "ui/folders.h"
 
 namespace qrvl {
 
 namespace {
 
-constexpr wchar_t kSection[] = L"QRVL";
-constexpr wchar_t kPathKey[] = L"path";
-constexpr wchar_t kScmKey[] = L"scm";
-constexpr wchar_t kScxKey[] = L"scx";
-constexpr wchar_t kYes[] = L"yes";
-constexpr wchar_t kNo[] = L"no";
 constexpr WindowHandle kNoOwner = 0;
 
 // One step of a sequence that goes on past failures: a member's numbered error is passed over.
@@ -28,12 +23,6 @@ void skipOnFailure(Step&& step) {
         std::forward<Step>(step)();
     } catch (const Error&) {
     }
-}
-
-std::wstring configFile(const std::wstring& appPath) {
-    // A drive root already ends in its separator.
-    const bool separated = !appPath.empty() && appPath.back() == L'\\';
-    return appPath + (separated ? L"config.ini" : L"\\config.ini");
 }
 
 template <typename T, typename Make>
@@ -78,7 +67,7 @@ Form1::~Form1() = default;
 void Form1::Form_Load() {
     CINI& ini = owned_->ini;
     skipOnFailure([&] { ini.path(configFile(host_.AppPath())); });
-    skipOnFailure([&] { ini.Section(kSection); });
+    skipOnFailure([&] { ini.Section(kConfigSection); });
 
     bool firstRun = false;
     skipOnFailure([&] { firstRun = !host_.OrdinaryFileExists(ini.path()); });
