@@ -133,7 +133,6 @@ TEST(PickCommandE2E, WritesOnePickAndEndsOrSaysWhyWithoutEverShowingAWindow) {
         std::optional<std::string> recentMaps;
     } rows[] = {
         {"a pick", true, true, L"/pick", 0, "", picked},
-        {"the switch in capitals", true, true, L"/PICK", 0, "", picked},
         {"no config.ini", false, true, L"/pick", 1, "qrvl: no config.ini at ", old + '\0'},
         {"no game key", true, false, L"/pick", 1, "qrvl: cannot write \"Recent Maps\"",
          std::nullopt},
