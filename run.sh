@@ -5,6 +5,8 @@
 #   ./run.sh                         a private Wine prefix under build/
 #   WINEPREFIX=~/.wine-sc ./run.sh   the game's prefix, so the picks reach the game's registry
 #   QRVL_BUILD_DIR=build/mine ./run.sh   another build directory (default build/windows)
+#   QRVL_RUN_DIR=/tmp/try ./run.sh   runs a copy of qrvl.exe there, with a config.ini of its own
+#   QRVL_SCREENSHOT_DIR=/tmp/shots ./run.sh   where the screenshots go (default build/screenshots)
 set -euo pipefail
 cd "$(dirname "$0")"
 top=$PWD
@@ -24,19 +26,35 @@ qrvl_install_packages
 
 cmake --preset windows -B "$build_dir" >/dev/null
 cmake --build "$build_dir" --target qrvl -j "$(nproc)"
-exe=$top/$build_dir/ui/win32/qrvl.exe
+case $build_dir in
+/*) exe=$build_dir/ui/win32/qrvl.exe ;;
+*) exe=$top/$build_dir/ui/win32/qrvl.exe ;;
+esac
 echo "Built $exe ($(stat -c %s "$exe") bytes)"
+if [[ -n ${QRVL_RUN_DIR:-} ]]; then
+    mkdir -p "$QRVL_RUN_DIR"
+    cp "$exe" "$QRVL_RUN_DIR/qrvl.exe"
+    exe=$(realpath "$QRVL_RUN_DIR/qrvl.exe")
+fi
 
 export WINEPREFIX=${WINEPREFIX:-$top/build/wineprefix-run}
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko prompts on a fresh prefix: the program needs neither.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-if [[ ! -d $WINEPREFIX ]]; then
+
+# A wineserver binds its session to the display it found when it started, and stays up a few
+# seconds after its last program. A program started in that time joins the session: had the
+# prefix been made with no display, its windows would find no driver. So the prefix is made only
+# once the display exists, and its set-up ends before the program starts.
+create_prefix() {
+    [[ -d $WINEPREFIX ]] && return
     echo "Creating the Wine prefix $WINEPREFIX"
     wineboot --init >/dev/null 2>&1
-fi
+    wineserver -w
+}
 
 if [[ -n ${DISPLAY:-} ]]; then
+    create_prefix
     echo "Starting qrvl.exe under Wine in $WINEPREFIX"
     exec wine "$exe"
 fi
@@ -49,6 +67,7 @@ done
 Xvfb ":$screen_no" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 wine_pid=
+errors=$(mktemp)
 cleanup() {
     # Under set -e a killed child's status would end this function before Xvfb is stopped.
     set +e
@@ -58,6 +77,7 @@ cleanup() {
     fi
     kill "$xvfb_pid" 2>/dev/null
     wait "$xvfb_pid" 2>/dev/null
+    rm -f "$errors"
     return 0
 }
 trap cleanup EXIT
@@ -67,10 +87,12 @@ for _ in $(seq 50); do
     xdotool getdisplaygeometry >/dev/null 2>&1 && break
     sleep 0.1
 done
+create_prefix
 
-wine "$exe" >/dev/null 2>&1 &
+# The program's own lines on standard error start with "qrvl:"; Wine adds lines of its own.
+wine "$exe" >/dev/null 2>"$errors" &
 wine_pid=$!
-shots=$top/build/screenshots
+shots=${QRVL_SCREENSHOT_DIR:-$top/build/screenshots}
 mkdir -p "$shots"
 
 # A first run (no config.ini beside the exe) asks for the maps directory before the window shows.
@@ -96,7 +118,15 @@ for _ in $(seq 600); do
     sleep 0.1
 done
 if [[ -z $main_window ]]; then
-    echo "qrvl.exe showed no window within a minute" >&2
+    if kill -0 "$wine_pid" 2>/dev/null; then
+        echo "qrvl.exe showed no window within a minute" >&2
+    else
+        status=0
+        wait "$wine_pid" || status=$?
+        wine_pid=
+        grep '^qrvl:' "$errors" >&2 || true
+        echo "qrvl.exe ended with status $status before it showed its window" >&2
+    fi
     exit 1
 fi
 sleep 1

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the native and the Windows targets and runs every test: native under ASan and UBSan,
-# the fuzzers for a short smoke run, and the Windows build under Wine on a virtual display.
+# the fuzzers for a short smoke run, and the Windows build under Wine on a virtual display (where
+# a test also builds the players' zip through the package target and checks what it holds).
 # Installs whatever Debian packages are missing first. Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")"

@@ -42,17 +42,25 @@ RecentMapsUpdate::RecentMapsUpdate(std::shared_ptr<reg::RegistryApi> api,
                                    std::shared_ptr<RandomSource> random)
     : registry_(std::move(api)), random_(std::move(random)) {}
 
-void RecentMapsUpdate::chooseList(bool scmTicked, bool scxTicked, Catalogue& catalogue) {
+MapCollection* RecentMapsUpdate::chosenList(bool scmTicked, bool scxTicked, Catalogue& catalogue) {
     if (scmTicked && scxTicked) {
-        modifyReg(catalogue.allMaps());
-    } else if (scmTicked) {
-        modifyReg(catalogue.scmMaps());
-    } else if (scxTicked) {
-        modifyReg(catalogue.scxMaps());
+        return &catalogue.allMaps();
     }
+    if (scmTicked) {
+        return &catalogue.scmMaps();
+    }
+    if (scxTicked) {
+        return &catalogue.scxMaps();
+    }
+    return nullptr;
 }
 
-void RecentMapsUpdate::modifyReg(const MapCollection& col) {
+bool RecentMapsUpdate::chooseList(bool scmTicked, bool scxTicked, Catalogue& catalogue) {
+    MapCollection* col = chosenList(scmTicked, scxTicked, catalogue);
+    return col && modifyReg(*col);
+}
+
+bool RecentMapsUpdate::modifyReg(const MapCollection& col) {
     registry_.hKey(reg::kCurrentUser);
     registry_.KeyRoot(kGameKeyPath);
 
@@ -66,18 +74,19 @@ void RecentMapsUpdate::modifyReg(const MapCollection& col) {
 
     random_->reseed();
     if (col.Count() < 1) {
-        return;
+        return false;
     }
     const std::wstring* pick = drawPick(col);
     if (!pick) {
-        return;
+        return false;
     }
 
     try {
-        registry_.SetRegistryValue(kRecentMapsValue, recentMapsText(*pick, oldPieces),
-                                   static_cast<std::int32_t>(reg::kTypeMultiSz));
+        return registry_.SetRegistryValue(kRecentMapsValue, recentMapsText(*pick, oldPieces),
+                                          static_cast<std::int32_t>(reg::kTypeMultiSz));
     } catch (const Error&) {
         // A write that fails leaves the game's list as it was.
+        return false;
     }
 }
 

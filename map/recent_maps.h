@@ -38,13 +38,16 @@ class RecentMapsUpdate {
         std::shared_ptr<reg::RegistryApi> api = reg::systemRegistryApi(),
         std::shared_ptr<RandomSource> random = std::make_shared<ClockSeededRandom>());
 
-    // Draws from allMaps when both boxes are ticked, scmMaps or scxMaps when one is, and does
-    // nothing when neither is.
-    void chooseList(bool scmTicked, bool scxTicked, Catalogue& catalogue);
+    // allMaps when both boxes are ticked, scmMaps or scxMaps when one is, null when neither is.
+    static MapCollection* chosenList(bool scmTicked, bool scxTicked, Catalogue& catalogue);
+
+    // One update from the chosen list, or nothing when neither box is ticked. True when it wrote.
+    bool chooseList(bool scmTicked, bool scxTicked, Catalogue& catalogue);
 
     // One update from `col`: reads the old list, re-seeds, and unless `col` is empty writes the
-    // pick followed by at most four old entries, as REG_MULTI_SZ.
-    void modifyReg(const MapCollection& col);
+    // pick followed by at most four old entries, as REG_MULTI_SZ. True when the write succeeded;
+    // the window never looks, the one-pick command tells the player why it did not.
+    bool modifyReg(const MapCollection& col);
 
     // Asked about each drawn map before it is written. A refused map is drawn again, up to
     // kDrawsPerUpdate draws in all, and nothing is written when every draw is refused. Without a

@@ -11,7 +11,6 @@ cp "$exe" "$work/qrvl.exe"
 printf '[QRVL]\r\npath=C:\\Games\\Starcraft\\Maps\\\r\nscm=yes\r\nscx=yes\r\n' >"$work/config.ini"
 
 export WINEPREFIX=$top/build/wineprefix-run WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-[[ -d $WINEPREFIX ]] || wineboot --init >/dev/null 2>&1
 
 screen_no=90
 while [[ -e /tmp/.X11-unix/X$screen_no ]]; do screen_no=$((screen_no + 1)); done
@@ -27,6 +26,12 @@ cleanup() {
 trap cleanup EXIT
 export DISPLAY=:$screen_no
 sleep 1
+# Made only now that the display exists, and set up to the end before the program starts: a
+# wineserver keeps the display it started with, and a session begun without one has no windows.
+if [[ ! -d $WINEPREFIX ]]; then
+    wineboot --init >/dev/null 2>&1
+    wineserver -w
+fi
 
 wine "$work/qrvl.exe" >/dev/null 2>&1 &
 wine_pid=$!

@@ -10,18 +10,13 @@
 #include "map/catalogue.h"
 #include "map/recent_maps.h"
 #include "settings/cini.h"
+#include "ui/config_ini.h"
 #include "ui/folders.h"
 
 namespace qrvl {
 
 namespace {
 
-constexpr wchar_t kSection[] = L"QRVL";
-constexpr wchar_t kPathKey[] = L"path";
-constexpr wchar_t kScmKey[] = L"scm";
-constexpr wchar_t kScxKey[] = L"scx";
-constexpr wchar_t kYes[] = L"yes";
-constexpr wchar_t kNo[] = L"no";
 constexpr WindowHandle kNoOwner = 0;
 
 // One step of a sequence that goes on past failures: a member's numbered error is passed over.
@@ -31,12 +26,6 @@ void skipOnFailure(Step&& step) {
         std::forward<Step>(step)();
     } catch (const Error&) {
     }
-}
-
-std::wstring configFile(const std::wstring& appPath) {
-    // A drive root already ends in its separator.
-    const bool separated = !appPath.empty() && appPath.back() == L'\\';
-    return appPath + (separated ? L"config.ini" : L"\\config.ini");
 }
 
 // The text to keep as "path": the box's text when the code page spells it; otherwise the short
@@ -101,13 +90,8 @@ Form1::~Form1() = default;
 
 void Form1::Form_Load() {
     CINI& ini = owned_->ini;
-    // config.ini is read and written through the ANSI calls too: an exe folder whose name the
-    // code page cannot spell is reached by its short form, or its settings would be lost.
-    skipOnFailure([&] {
-        const std::wstring appPath = host_.AppPath();
-        ini.path(configFile(ansiSpelling(*owned_->ansiPaths, appPath).value_or(appPath)));
-    });
-    skipOnFailure([&] { ini.Section(kSection); });
+    skipOnFailure([&] { ini.path(configFile(*owned_->ansiPaths, host_.AppPath())); });
+    skipOnFailure([&] { ini.Section(kConfigSection); });
 
     bool firstRun = false;
     skipOnFailure([&] { firstRun = !host_.OrdinaryFileExists(ini.path()); });

@@ -1,44 +1,67 @@
 #!/usr/bin/env bash
-# Times qrvl.exe from launch to a visible main window under Wine on a virtual display, several
-# runs against a warm wineserver, and prints each time and the median in milliseconds.
-#   tests/ui/measure_startup.sh <qrvl.exe> [runs]     (WINEPREFIX: default build/wineprefix-run)
+# Times qrvl.exe from its start to its shown main window under Wine on a virtual display, against
+# an empty window with the same caption started the same way in the same prefix, runs alternating,
+# and prints each time, the medians in milliseconds and their ratio.
+#   tests/ui/measure_startup.sh [build dir] [runs] [other qrvl.exe...]
+# The build directory (default build/windows) gives qrvl.exe, the empty window and the timer
+# (targets qrvl, startup_empty_window, startup_timer); other exes, an older build for instance,
+# are timed in the same runs. WINEPREFIX defaults to build/wineprefix-startup, made on first use.
+#
+# Each qrvl.exe runs from a folder of its own whose config.ini names a small maps folder with both
+# boxes ticked: no first-run dialog, and the whole start-up sequence (config.ini read, the folder
+# scanned, the boxes ticked, two updates of the game's list) comes before the window shows.
 set -euo pipefail
-exe=$(realpath "$1")
-runs=${2:-7}
-export WINEPREFIX=${WINEPREFIX:-$(cd "$(dirname "$0")/../.." && pwd)/build/wineprefix-run}
+top=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(realpath "${1:-$top/build/windows}")
+runs=${2:-21}
+shift $(($# < 2 ? $# : 2))
+export WINEPREFIX=${WINEPREFIX:-$top/build/wineprefix-startup}
 export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-# A config.ini beside the exe keeps the first-run folder dialog out of the measurement.
-[[ -f $(dirname "$exe")/config.ini ]] || printf '[QRVL]\r\nscm=no\r\nscx=no\r\n' >"$(dirname "$exe")/config.ini"
+
+work=$(mktemp -d)
+mkdir -p "$work/empty" "$work/maps/more"
+touch "$work/maps/a.scm" "$work/maps/b.scx" "$work/maps/more/c.scm" "$work/maps/more/d.scx"
+programs=()
+n=0
+for exe in "$build/ui/win32/qrvl.exe" "$@"; do
+    n=$((n + 1))
+    mkdir "$work/qrvl$n"
+    cp "$exe" "$work/qrvl$n/qrvl.exe"
+    printf '[QRVL]\r\npath=Z:%s\\\r\nscm=yes\r\nscx=yes\r\n' "$(tr / '\\' <<<"$work/maps")" \
+        >"$work/qrvl$n/config.ini"
+    programs+=("Z:$work/qrvl$n/qrvl.exe")
+done
+cp "$build/tests/ui/startup_empty_window.exe" "$work/empty/empty.exe"
+programs+=("Z:$work/empty/empty.exe")
 
 screen_no=91
-while [[ -e /tmp/.X11-unix/X$screen_no || -e /tmp/.X$screen_no-lock ]]; do screen_no=$((screen_no + 1)); done
+while [[ -e /tmp/.X11-unix/X$screen_no || -e /tmp/.X$screen_no-lock ]]; do
+    screen_no=$((screen_no + 1))
+done
 Xvfb ":$screen_no" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
-app_pid=
-trap 'set +e; [[ -n $app_pid ]] && kill $app_pid 2>/dev/null; kill $xvfb_pid 2>/dev/null; true' EXIT
+cleanup() {
+    set +e
+    kill "$xvfb_pid" && wait "$xvfb_pid"
+    rm -rf "$work"
+} 2>/dev/null
+trap cleanup EXIT
 export DISPLAY=:$screen_no
-# Stays up between runs: the warm case a player sees. One may be up already from a last run.
-wineserver -p 60 || true
-sleep 1
-wine cmd /c exit >/dev/null 2>&1 # one warm-up start of Wine itself
-
-times=()
-for _ in $(seq "$runs"); do
-    start=$(date +%s%N)
-    wine "$exe" >/dev/null 2>&1 &
-    app_pid=$!
-    # xdotool's own --sync polls only twice a second; poll every 10 ms instead.
-    for _ in $(seq 6000); do
-        xdotool search --onlyvisible --name '^Quorvel picker$' >/dev/null 2>&1 && break
-        sleep 0.01
-    done
-    end=$(date +%s%N)
-    times+=($(((end - start) / 1000000)))
-    kill "$app_pid"
-    wait "$app_pid" 2>/dev/null || true
-    app_pid=
-    sleep 0.5
+for _ in $(seq 50); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.1
 done
-printf '%s\n' "${times[@]}" | sort -n | tr '\n' ' '
-echo
-echo "median: $(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p") ms"
+
+# A wineserver keeps the display it started with for its whole session: one still up from an
+# earlier session (no display, or a virtual one since gone) would leave every window without a
+# driver. So make the prefix only now that the display exists, and wait for any server of the
+# prefix, the set-up's own included, to end before the timed session starts.
+if [[ ! -d $WINEPREFIX ]]; then
+    echo "Creating the Wine prefix $WINEPREFIX" >&2
+    wineboot --init >/dev/null 2>&1
+fi
+wineserver -w
+# The updates at start write to the game's key; without it they would stop short.
+wine reg add 'HKCU\software\Blizzard Entertainment\Starcraft' /f >/dev/null 2>&1
+wine "$build/tests/ui/startup_timer.exe" "$runs" "${programs[@]}" </dev/null 2>&1 |
+    sed "s|Z:$work/||g"

@@ -9,6 +9,7 @@
 #include "ui/tray.h"
 #include "ui/win32/about_window.h"
 #include "ui/win32/message_loop.h"
+#include "ui/win32/program_folder.h"
 #include "ui/win32/shell_calls.h"
 #include "ui/win32/window_basics.h"
 #include "ui/win32/window_owner.h"
@@ -305,25 +306,11 @@ IconHandle MainWindow::Icon() {
 }
 
 std::wstring MainWindow::AppPath() {
-    if (!options_.appPath.empty())
-        return options_.appPath;
-    std::vector<wchar_t> buffer(32768);
-    const DWORD length =
-        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    std::wstring path(buffer.data(), length);
-    const auto slash = path.find_last_of(L"\\/");
-    if (slash == std::wstring::npos)
-        return L"";
-    // A drive root keeps its backslash ("C:\"), as the forms runtime gave it.
-    return path.substr(0, slash == 2 && path[1] == L':' ? slash + 1 : slash);
+    return options_.appPath.empty() ? executableDirectory() : options_.appPath;
 }
 
 bool MainWindow::OrdinaryFileExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return false;
-    return (attributes &
-            (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+    return ordinaryFileExists(path);
 }
 
 std::int32_t MainWindow::WindowState() {

@@ -25,15 +25,41 @@ static_assert(offsetof(NotifyIconDataA, hIcon) == offsetof(NOTIFYICONDATAA, hIco
 static_assert(offsetof(NotifyIconDataA, szTip) == offsetof(NOTIFYICONDATAA, szTip));
 static_assert(sizeof(NotifyIconDataA::szTip) == 64);
 
+// shell32 and ole32 are loaded the first time a call needs them, not with the exe: a start that
+// needs neither the folder dialog nor the tray shows its window without paying for them (shell32
+// alone brings shlwapi and shcore). Only the system folder is searched, so no DLL of the same
+// name beside the exe is ever taken. A function that cannot be found answers as a failed call.
+// Every shell32 or ole32 call below goes through these, so that neither DLL becomes an import.
+template <typename Function>
+Function* systemFunction(const wchar_t* dll, const char* name) {
+    HMODULE module = LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // The cast between function pointer types is how GetProcAddress is meant to be used.
+    return module ? reinterpret_cast<Function*>(
+                        reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
+                  : nullptr;
+}
+
+template <typename Function>
+Function* shell32(const char* name) {
+    return systemFunction<Function>(L"shell32.dll", name);
+}
+
 class Win32ShellApi final : public ShellApi {
   public:
     const TextCodec& codec() const override { return systemCodec(); }
 
     std::int32_t Shell_NotifyIconA(std::uint32_t message, const NotifyIconDataA* data) override {
+        // The window removes the icon at every showing, the first one included. Until an icon
+        // has been asked for there is none of ours to remove, and shell32 would answer that it
+        // found none: answer so without loading it on the way to the first showing.
+        if (message == NIM_DELETE && !iconAsked_)
+            return FALSE;
+        iconAsked_ = true;
         // The shell reads only cbSize bytes; the rest of the larger platform record stays zero.
         NOTIFYICONDATAA platform{};
         std::memcpy(&platform, data, sizeof(NotifyIconDataA));
-        return ::Shell_NotifyIconA(message, &platform);
+        static const auto call = shell32<decltype(::Shell_NotifyIconA)>("Shell_NotifyIconA");
+        return call ? call(message, &platform) : 0;
     }
 
     ItemIdList SHBrowseForFolderA(const BrowseInfoA* info) override {
@@ -46,18 +72,28 @@ class Win32ShellApi final : public ShellApi {
         platform.lpfn = nullptr;
         platform.lParam = static_cast<LPARAM>(info->lParam);
         platform.iImage = info->iImage;
-        return ::SHBrowseForFolderA(&platform);
+        static const auto call = shell32<decltype(::SHBrowseForFolderA)>("SHBrowseForFolderA");
+        return call ? call(&platform) : nullptr;
     }
 
     std::int32_t SHGetPathFromIDListW(ItemIdList list, wchar_t* path) override {
-        return ::SHGetPathFromIDListW(static_cast<PCIDLIST_ABSOLUTE>(list), path);
+        static const auto call = shell32<decltype(::SHGetPathFromIDListW)>("SHGetPathFromIDListW");
+        return call ? call(static_cast<PCIDLIST_ABSOLUTE>(list), path) : 0;
     }
 
-    void CoTaskMemFree(void* memory) override { ::CoTaskMemFree(memory); }
+    void CoTaskMemFree(void* memory) override {
+        static const auto call =
+            systemFunction<decltype(::CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree");
+        if (call)
+            call(memory);
+    }
 
     std::uint32_t WinExec(const char* commandLine, std::uint32_t showCommand) override {
         return ::WinExec(commandLine, showCommand);
     }
+
+  private:
+    bool iconAsked_ = false;
 };
 
 }  // namespace

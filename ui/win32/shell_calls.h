@@ -7,8 +7,9 @@
 
 namespace qrvl {
 
-// The "A" calls' texts in the system ANSI code page. Shared by everything that needs the shell; it
-// holds no state of its own. The folder dialog needs COM initialised on the calling thread.
+// The "A" calls' texts in the system ANSI code page. Shared by everything that needs the shell,
+// from the one user-interface thread; its only state is whether an icon has been asked for yet.
+// The folder dialog needs COM initialised on the calling thread.
 std::shared_ptr<ShellApi> win32ShellApi();
 
 }  // namespace qrvl

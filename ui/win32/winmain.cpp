@@ -1,12 +1,50 @@
-// qrvl.exe's entry point: common controls, the main window, then the message loop.
+// qrvl.exe's entry point: "/pick" makes one update and ends; otherwise common controls, the main
+// window, then the message loop.
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ui/pick_command.h"
+#include "ui/win32/error_line.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/message_loop.h"
+#include "ui/win32/program_folder.h"
+
+namespace {
+
+// The C runtime's own split of the command line (shell32's would load shell32 at every start).
+std::vector<std::wstring> commandArguments() {
+    std::vector<std::wstring> arguments;
+    for (int i = 1; i < __argc && __wargv; ++i)
+        arguments.emplace_back(__wargv[i]);
+    return arguments;
+}
+
+int pick() {
+    const qrvl::PickResult result =
+        qrvl::pickOnce(qrvl::win32::executableDirectory(), qrvl::win32::ordinaryFileExists);
+    if (!result.reason.empty())
+        qrvl::win32::writeErrorLine(result.reason);
+    return result.status;
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    switch (qrvl::launchMode(commandArguments())) {
+        case qrvl::LaunchMode::Pick:
+            return pick();
+        case qrvl::LaunchMode::Usage:
+            qrvl::win32::writeErrorLine(qrvl::kUsageLine);
+            return qrvl::kUsageStatus;
+        case qrvl::LaunchMode::Window:
+            break;
+    }
+
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
@@ -14,7 +52,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
 
     qrvl::win32::MainWindow window;
     window.Open(showCommand);
-    if (!window.handle())
+    if (!window.handle()) {
+        qrvl::win32::writeErrorLine(L"qrvl: cannot create the main window");
         return 1;
+    }
     return qrvl::win32::runMessageLoop();
 }

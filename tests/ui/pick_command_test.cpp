@@ -1,0 +1,104 @@
+// The one-pick command over the window's fakes: what it writes, and why it writes nothing.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/ui/form1_fixture.h"
+#include "ui/pick_command.h"
+
+namespace qrvl::test {
+namespace {
+
+TEST(LaunchModeTest, OnlyASinglePickSwitchLeavesTheWindowClosed) {
+    const struct {
+        std::vector<std::wstring> arguments;
+        LaunchMode mode;
+    } rows[] = {
+        {{}, LaunchMode::Window},       {{L"/pick"}, LaunchMode::Pick},
+        {{L"/PICK"}, LaunchMode::Pick}, {{L"/pick", L"/pick"}, LaunchMode::Usage},
+        {{L"pick"}, LaunchMode::Usage}, {{L"/pickx"}, LaunchMode::Usage},
+        {{L""}, LaunchMode::Usage},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(launchMode(row.arguments), row.mode)
+            << (row.arguments.empty() ? "" : utf8Codec().encode(row.arguments[0]));
+    }
+}
+
+class PickCommandTest : public Form1Test {
+  protected:
+    PickResult pick() {
+        return pickOnce(
+            host.appPath,
+            [this](const std::wstring& path) { return host.OrdinaryFileExists(path); },
+            Form1Seams{engine, store, lister, random, ansiPaths, watch});
+    }
+    // The game's key made anew, empty, or removed.
+    void gameKey(bool present) {
+        store->RegDeleteKeyA(reg::kCurrentUser, "software\\Blizzard Entertainment\\Starcraft");
+        reg::Handle key = 0;
+        if (present &&
+            store->RegCreateKeyExA(reg::kCurrentUser, "software\\Blizzard Entertainment\\Starcraft",
+                                   0, nullptr, 0, reg::kKeyAllAccess, nullptr, &key,
+                                   nullptr) == reg::kSuccess) {
+            store->RegCloseKey(key);
+        }
+    }
+};
+
+TEST_F(PickCommandTest, WritesOneMapOfTheTickedKindsOrSaysWhyNot) {
+    lister->tree.add(L"C:\\only-scx", {L"x.scx"});
+    const struct {
+        const char* what;
+        std::optional<std::string> config;
+        bool gameKey;
+        int status;
+        const char* reason;  // a part of the one line
+        std::wstring recent;
+    } rows[] = {
+        {"scm alone", "[QRVL]\npath=C:\\maps\\\nscm=yes\nscx=no\n", true, 0, "", L"C:\\maps/a.scm"},
+        {"both kinds", "[QRVL]\npath=C:\\maps\\\nscm=yes\nscx=yes\n", true, 0, "",
+         L"C:\\maps/b.scx"},
+        {"no config.ini", std::nullopt, true, 1, "no config.ini at ", L""},
+        {"no box ticked", "[QRVL]\npath=C:\\maps\\\nscm=Yes\nscx=no\n", true, 1,
+         "ticks neither kind", L""},
+        {"blank folder", "[QRVL]\npath=  \nscm=yes\n", true, 1, "names no maps folder", L""},
+        {"missing folder", "[QRVL]\npath=C:\\gone\\\nscm=yes\n", true, 1,
+         "cannot open the maps folder \"C:\\gone\\\"", L""},
+        {"no map of the kind", "[QRVL]\npath=C:\\only-scx\\\nscm=yes\n", true, 1,
+         "no maps (*.scm) under \"C:\\only-scx\\\"", L""},
+        {"no game key", "[QRVL]\npath=C:\\maps\\\nscm=yes\n", false, 1,
+         "cannot write \"Recent Maps\"", L""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::filesystem::remove(configFile());
+        if (row.config) {
+            writeConfig(*row.config);
+        }
+        gameKey(row.gameKey);
+
+        const PickResult result = pick();
+        EXPECT_EQ(result.status, row.status);
+        const std::string reason = utf8Codec().encode(result.reason);
+        if (row.status == 0) {
+            EXPECT_EQ(reason, "");
+        } else {
+            EXPECT_EQ(reason.rfind("qrvl: ", 0), 0u) << reason;
+            EXPECT_NE(reason.find(row.reason), std::string::npos) << reason;
+            EXPECT_EQ(reason.find('\n'), std::string::npos) << reason;
+        }
+        EXPECT_EQ(recent(), row.recent);
+        // config.ini is only read: no file made, nothing written back.
+        EXPECT_EQ(std::filesystem::exists(configFile()), row.config.has_value());
+        if (row.config) {
+            EXPECT_EQ(config(), *row.config);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qrvl::test

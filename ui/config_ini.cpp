@@ -1,0 +1,12 @@
+// config.ini's place beside the exe.
+#include "ui/config_ini.h"
+
+namespace qrvl {
+
+std::wstring configFile(const AnsiPathApi& api, const std::wstring& appPath) {
+    const std::wstring folder = ansiSpelling(api, appPath).value_or(appPath);
+    const bool separated = !folder.empty() && folder.back() == L'\\';
+    return folder + (separated ? L"config.ini" : L"\\config.ini");
+}
+
+}  // namespace qrvl
