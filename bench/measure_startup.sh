@@ -2,7 +2,7 @@
 # Times qrvl.exe from its start to its shown main window under Wine on a virtual display, against
 # an empty window with the same caption started the same way in the same prefix, runs alternating,
 # and prints each time, the medians in milliseconds and their ratio.
-#   tests/ui/measure_startup.sh [build dir] [runs] [other qrvl.exe...]
+#   bench/measure_startup.sh [build dir] [runs] [other qrvl.exe...]
 # The build directory (default build/windows) gives qrvl.exe, the empty window and the timer
 # (targets qrvl, startup_empty_window, startup_timer); other exes, an older build for instance,
 # are timed in the same runs. WINEPREFIX defaults to build/wineprefix-startup, made on first use.
@@ -11,7 +11,7 @@
 # boxes ticked: no first-run dialog, and the whole start-up sequence (config.ini read, the folder
 # scanned, the boxes ticked, two updates of the game's list) comes before the window shows.
 set -euo pipefail
-top=$(cd "$(dirname "$0")/../.." && pwd)
+top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-$top/build/windows}")
 runs=${2:-21}
 shift $(($# < 2 ? $# : 2))
@@ -31,7 +31,7 @@ for exe in "$build/ui/win32/qrvl.exe" "$@"; do
         >"$work/qrvl$n/config.ini"
     programs+=("Z:$work/qrvl$n/qrvl.exe")
 done
-cp "$build/tests/ui/startup_empty_window.exe" "$work/empty/empty.exe"
+cp "$build/bench/startup_empty_window.exe" "$work/empty/empty.exe"
 programs+=("Z:$work/empty/empty.exe")
 
 screen_no=91
@@ -63,5 +63,5 @@ fi
 wineserver -w
 # The updates at start write to the game's key; without it they would stop short.
 wine reg add 'HKCU\software\Blizzard Entertainment\Starcraft' /f >/dev/null 2>&1
-wine "$build/tests/ui/startup_timer.exe" "$runs" "${programs[@]}" </dev/null 2>&1 |
+wine "$build/bench/startup_timer.exe" "$runs" "${programs[@]}" </dev/null 2>&1 |
     sed "s|Z:$work/||g"

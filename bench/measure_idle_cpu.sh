@@ -2,11 +2,11 @@
 # Measures the CPU time qrvl.exe and its wineserver use over a quiet stretch under Wine on a
 # virtual display: the program runs on a tree of 2,000 maps in 200 directories with both kinds
 # ticked, so it writes a pick every two seconds, and nothing in the tree changes meanwhile.
-#   tests/ui/measure_idle_cpu.sh <qrvl.exe> [seconds]   (WINEPREFIX: default build/wineprefix-idle)
+#   bench/measure_idle_cpu.sh <qrvl.exe> [seconds]   (WINEPREFIX: default build/wineprefix-idle)
 set -euo pipefail
 exe=$(realpath "$1")
 seconds=${2:-60}
-root=$(cd "$(dirname "$0")/../.." && pwd)
+root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix-idle}
 export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 work=$(mktemp -d)
