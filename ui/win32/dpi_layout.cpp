@@ -37,6 +37,13 @@ void placeControl(HWND control, const TwipsRect& twips, UINT dpi) {
 
 void sizeClientArea(HWND window, int clientWidthTwips, int clientHeightTwips, UINT dpi) {
     const int d = static_cast<int>(dpi);
+    // A window made at its size needs no change, which under Wine would cost a round trip.
+    RECT now{};
+    GetClientRect(window, &now);
+    if (now.right - now.left == twipsToPixels(clientWidthTwips, d) &&
+        now.bottom - now.top == twipsToPixels(clientHeightTwips, d)) {
+        return;
+    }
     RECT r{0, 0, twipsToPixels(clientWidthTwips, d), twipsToPixels(clientHeightTwips, d)};
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
     const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));

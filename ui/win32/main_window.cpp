@@ -59,10 +59,13 @@ constexpr MainControl kMainControls[] = {
 
 constexpr DWORD kMainStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kMainExStyle = WS_EX_CONTROLPARENT;
 
-HICON loadProgramIcon(int size) {
-    return static_cast<HICON>(LoadImageW(moduleInstance(), MAKEINTRESOURCEW(IDI_QRVL), IMAGE_ICON,
-                                         size, size, LR_DEFAULTCOLOR));
+// The client area's outer window at `dpi`, with its menu bar.
+SIZE outerSize(UINT dpi) {
+    RECT r = twipsToPixelRect({0, 0, kMainClientWidthTwips, kMainClientHeightTwips}, dpi);
+    AdjustWindowRectExForDpi(&r, kMainStyle, TRUE, kMainExStyle, dpi);
+    return {r.right - r.left, r.bottom - r.top};
 }
 
 }  // namespace
@@ -79,17 +82,19 @@ MainWindow::~MainWindow() {
     }
     if (trayMenu_)
         DestroyMenu(trayMenu_);
-    if (bigIcon_)
-        DestroyIcon(bigIcon_);
-    if (smallIcon_)
-        DestroyIcon(smallIcon_);
+    if (dpiBigIcon_)
+        DestroyIcon(dpiBigIcon_);
+    if (dpiSmallIcon_)
+        DestroyIcon(dpiSmallIcon_);
 }
 
 void MainWindow::Open(int showCommand) {
-    registerWindowClass(kMainWindowClass, &MainWindow::windowProc,
-                        LoadIconW(moduleInstance(), MAKEINTRESOURCEW(IDI_QRVL)));
-    window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kMainWindowClass, kForm1Caption, kMainStyle,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+    // Every start pays for each change of a shown-to-be window under Wine, so the window is made
+    // at its final size and with its icons (the class's, at the system DPI) from the start.
+    registerWindowClass(kMainWindowClass, &MainWindow::windowProc, IDI_QRVL);
+    const SIZE size = outerSize(windowDpi(nullptr));
+    window_ = CreateWindowExW(kMainExStyle, kMainWindowClass, kForm1Caption, kMainStyle,
+                              CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr,
                               LoadMenuW(moduleInstance(), MAKEINTRESOURCEW(IDM_MAIN)),
                               moduleInstance(), this);
     if (!window_)
@@ -98,7 +103,8 @@ void MainWindow::Open(int showCommand) {
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 
     createControls();
-    applyDpi(windowDpi(window_));
+    // The controls were just made at this DPI: only the font and the window's size remain.
+    applyDpi(windowDpi(window_), false);
     bindControls();
     applyTimer();
 
@@ -158,7 +164,7 @@ void MainWindow::applyTimer() {
     }
 }
 
-void MainWindow::applyDpi(UINT dpi) {
+void MainWindow::applyDpi(UINT dpi, bool placeControls) {
     // A check box's caption starts after its box and a gap.
     const int box = GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi) + MulDiv(6, dpi, 96);
     std::vector<FitText> captions;
@@ -172,18 +178,21 @@ void MainWindow::applyDpi(UINT dpi) {
     }
     font_ = fittedMessageFont(dpi, captions);
     applyFontToChildren(window_, font_.get());
-    for (const MainControl& c : kMainControls)
-        placeControl(control(c.id), c.twips, dpi);
+    if (placeControls) {
+        for (const MainControl& c : kMainControls)
+            placeControl(control(c.id), c.twips, dpi);
+    }
     sizeClientArea(window_, kMainClientWidthTwips, kMainClientHeightTwips, dpi);
 
-    const int big = GetSystemMetricsForDpi(SM_CXICON, dpi);
-    const int small = GetSystemMetricsForDpi(SM_CXSMICON, dpi);
-    HICON oldBig = bigIcon_;
-    HICON oldSmall = smallIcon_;
-    bigIcon_ = loadProgramIcon(big);
-    smallIcon_ = loadProgramIcon(small);
-    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    // The class's icons suit the system DPI; other DPIs get icons of their own size.
+    if (dpi == windowDpi(nullptr) && !dpiBigIcon_)
+        return;
+    HICON oldBig = dpiBigIcon_;
+    HICON oldSmall = dpiSmallIcon_;
+    dpiBigIcon_ = loadIcon(IDI_QRVL, GetSystemMetricsForDpi(SM_CXICON, dpi));
+    dpiSmallIcon_ = loadIcon(IDI_QRVL, GetSystemMetricsForDpi(SM_CXSMICON, dpi));
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(dpiBigIcon_));
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(dpiSmallIcon_));
     if (oldBig)
         DestroyIcon(oldBig);
     if (oldSmall)
@@ -245,8 +254,17 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             SetWindowPos(window_, nullptr, suggested->left, suggested->top,
                          suggested->right - suggested->left, suggested->bottom - suggested->top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
-            applyDpi(HIWORD(wParam));
+            applyDpi(HIWORD(wParam), true);
             return 0;
+        }
+        case WM_GETICON: {
+            // Until a DPI change sets icons of its own size, the window shows its class's; it
+            // names them when asked, as it names any it was given.
+            const LRESULT given = DefWindowProcW(window_, message, wParam, lParam);
+            if (given || (wParam != ICON_BIG && wParam != ICON_SMALL && wParam != ICON_SMALL2))
+                return given;
+            return static_cast<LRESULT>(
+                GetClassLongPtrW(window_, wParam == ICON_BIG ? GCLP_HICON : GCLP_HICONSM));
         }
         case WM_DESTROY:
             KillTimer(window_, kTimer1Id);
@@ -302,7 +320,7 @@ WindowHandle MainWindow::hWnd() {
 }
 
 IconHandle MainWindow::Icon() {
-    return reinterpret_cast<IconHandle>(bigIcon_);
+    return static_cast<IconHandle>(SendMessageW(window_, WM_GETICON, ICON_BIG, 0));
 }
 
 std::wstring MainWindow::AppPath() {

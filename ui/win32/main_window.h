@@ -77,7 +77,8 @@ class MainWindow : public Form1Host {
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void createControls();
     void bindControls();
-    void applyDpi(UINT dpi);
+    // Font, icons and the window's size for `dpi`; the controls' places too when asked.
+    void applyDpi(UINT dpi, bool placeControls);
     void applyTimer();
     void focusControl();
     void onCommand(int id, int code);
@@ -86,8 +87,9 @@ class MainWindow : public Form1Host {
     std::shared_ptr<ShellApi> shell_;
     std::unique_ptr<Form1> form_;
     HWND window_ = nullptr;
-    HICON bigIcon_ = nullptr;
-    HICON smallIcon_ = nullptr;
+    // Icons of a DPI other than the system's, the class's icons' (null until a DPI needs them).
+    HICON dpiBigIcon_ = nullptr;
+    HICON dpiSmallIcon_ = nullptr;
     HMENU trayMenu_ = nullptr;
     HWND lastFocus_ = nullptr;
     Font font_;

@@ -5,7 +5,12 @@
 
 namespace qrvl::win32 {
 
-void registerWindowClass(const wchar_t* className, WNDPROC procedure, HICON icon) {
+HICON loadIcon(int iconResource, int size) {
+    return static_cast<HICON>(LoadImageW(moduleInstance(), MAKEINTRESOURCEW(iconResource),
+                                         IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+void registerWindowClass(const wchar_t* className, WNDPROC procedure, int iconResource) {
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof existing;
     if (GetClassInfoExW(moduleInstance(), className, &existing))
@@ -17,7 +22,11 @@ void registerWindowClass(const wchar_t* className, WNDPROC procedure, HICON icon
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = className;
-    wc.hIcon = icon;
+    if (iconResource) {
+        const UINT dpi = GetDpiForSystem();
+        wc.hIcon = loadIcon(iconResource, GetSystemMetricsForDpi(SM_CXICON, dpi));
+        wc.hIconSm = loadIcon(iconResource, GetSystemMetricsForDpi(SM_CXSMICON, dpi));
+    }
     RegisterClassExW(&wc);
 }
 

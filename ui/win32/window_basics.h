@@ -13,8 +13,12 @@ inline HINSTANCE moduleInstance() {
 }
 
 // Registers a window class of this module once; a second call for the same name does nothing,
-// so each window can ask for its class every time it is created.
-void registerWindowClass(const wchar_t* className, WNDPROC procedure, HICON icon = nullptr);
+// so each window can ask for its class every time it is created. With an icon resource, the
+// class carries that icon at the system DPI's large and small sizes, loaded for good.
+void registerWindowClass(const wchar_t* className, WNDPROC procedure, int iconResource = 0);
+
+// The icon resource at `size` pixels square; the caller owns it.
+HICON loadIcon(int iconResource, int size);
 
 // kWindowNormal, kWindowMinimised or kWindowMaximised, read from the window.
 std::int32_t windowState(HWND window);
