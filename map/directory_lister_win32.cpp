@@ -2,7 +2,9 @@
 #include "map/directory_lister_win32.h"
 
 #include <windows.h>
+#include <winternl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -71,60 +73,125 @@ Handle openDirectory(const std::wstring& path) {
     return Handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 
+// The volumes one walk meets, numbered in the order met: 0 is the root's. Asking a volume's
+// serial number is the slowest question a walk can ask under Wine (a round trip to the mount
+// manager), so the root's is only asked once a link leads somewhere that must be compared with
+// it, and a walk without links never asks.
+class WalkVolumes {
+  public:
+    explicit WalkVolumes(std::wstring root) : root_(std::move(root)) {}
+
+    std::uint64_t numberOf(DWORD serial) {
+        if (!rootSerial_) {
+            BY_HANDLE_FILE_INFORMATION info{};
+            const Handle root = openDirectory(root_);
+            rootSerial_ = root && GetFileInformationByHandle(root.get(), &info)
+                              ? info.dwVolumeSerialNumber
+                              : serial + 1;  // unknown: never the same volume
+        }
+        if (serial == *rootSerial_) {
+            return 0;
+        }
+        const auto known = std::find(others_.begin(), others_.end(), serial);
+        if (known == others_.end()) {
+            others_.push_back(serial);
+            return others_.size();
+        }
+        return static_cast<std::uint64_t>(known - others_.begin()) + 1;
+    }
+
+  private:
+    std::wstring root_;
+    std::optional<DWORD> rootSerial_;
+    std::vector<DWORD> others_;
+};
+using Volumes = std::shared_ptr<WalkVolumes>;
+
+// The file ID alone, without the volume's serial number that GetFileInformationByHandle would
+// ask for too.
+std::optional<std::uint64_t> fileIdOf(HANDLE handle) {
+    IO_STATUS_BLOCK status{};
+    FILE_INTERNAL_INFORMATION info{};
+    if (!NT_SUCCESS(
+            NtQueryInformationFile(handle, &status, &info, sizeof info, FileInternalInformation))) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(info.IndexNumber.QuadPart);
+}
+
 // Each directory is read through its one handle, in records that carry every entry's attributes
 // and file ID. An ordinary sub-directory lies on its parent's volume, so its identity comes from
 // that record alone; only a link, a junction or a mount point (a reparse point) is opened and
-// asked where it leads. Under Wine each question is a round trip to the wineserver, and asking a
-// volume's serial number several more, so the walk asks only where it must.
+// asked where it leads. Under Wine each question is a round trip to the wineserver, so the walk
+// asks only where it must.
 class FileIdLister final : public DirectoryLister {
   public:
-    std::unique_ptr<Directory> open(const std::wstring& text) override { return openText(text); }
-
-  private:
-    static std::unique_ptr<Directory> openText(const std::wstring& text) {
+    std::unique_ptr<Directory> open(const std::wstring& text) override {
         const std::optional<std::wstring> full = fullPathOf(text);
         if (!full) {
             return nullptr;
         }
-        Handle handle = openDirectory(*full);
-        if (!handle) {
-            // A share's root (\\server\share) may open only with its separator.
-            handle = openDirectory(*full + L'\\');
-        }
+        Handle handle = openFullPath(*full);
         if (!handle) {
             return nullptr;
         }
+        auto volumes = std::make_shared<WalkVolumes>(*full);
+        const std::optional<std::uint64_t> file = fileIdOf(handle.get());
+        if (!file) {
+            return openAsked(std::move(handle), *full, volumes);
+        }
+        return list(handle.get(), *full, directoryIdentity(0, *file), 0, volumes);
+    }
+
+  private:
+    static Handle openFullPath(const std::wstring& full) {
+        Handle handle = openDirectory(full);
+        if (!handle) {
+            // A share's root (\\server\share) may open only with its separator.
+            handle = openDirectory(full + L'\\');
+        }
+        return handle;
+    }
+
+    // A directory whose identity its parent's listing cannot tell: the file system is asked.
+    static std::unique_ptr<Directory> openAsked(Handle handle, const std::wstring& full,
+                                                const Volumes& volumes) {
         BY_HANDLE_FILE_INFORMATION info{};
         if (!GetFileInformationByHandle(handle.get(), &info)) {
             // The path stands in for an identity the file system does not give.
-            return list(handle.get(), *full, std::string(full->begin(), full->end()), 0);
+            return list(handle.get(), full, std::string(full.begin(), full.end()), 0, volumes);
         }
         if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
             return nullptr;
         }
+        const std::uint64_t volume = volumes->numberOf(info.dwVolumeSerialNumber);
         const std::uint64_t file = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-        return list(handle.get(), *full, directoryIdentity(info.dwVolumeSerialNumber, file),
-                    info.dwVolumeSerialNumber);
+        return list(handle.get(), full, directoryIdentity(volume, file), volume, volumes);
     }
 
     static std::unique_ptr<Directory> openListed(const ListedDirectory::SubDirectory& sub,
-                                                 DWORD volume) {
+                                                 std::uint64_t volume, const Volumes& volumes) {
         if (!sub.identity) {
-            return openText(sub.path);
+            const std::optional<std::wstring> full = fullPathOf(sub.path);
+            Handle handle = full ? openFullPath(*full) : nullptr;
+            return handle ? openAsked(std::move(handle), *full, volumes) : nullptr;
         }
         const Handle handle = openDirectory(sub.path);
         if (!handle) {
             return nullptr;
         }
-        return list(handle.get(), sub.path, *sub.identity, volume);
+        return list(handle.get(), sub.path, *sub.identity, volume, volumes);
     }
 
     static std::unique_ptr<Directory> list(HANDLE handle, const std::wstring& path,
-                                           std::string identity, DWORD volume) {
+                                           std::string identity, std::uint64_t volume,
+                                           const Volumes& volumes) {
         auto directory = std::make_unique<ListedDirectory>();
         directory->path_ = path;
         directory->identity_ = std::move(identity);
-        directory->opener_ = [volume](const auto& sub) { return openListed(sub, volume); };
+        directory->opener_ = [volume, volumes](const auto& sub) {
+            return openListed(sub, volume, volumes);
+        };
 
         // 64 KiB hold some five hundred records, in 8-byte units as the records are aligned; left
         // uninitialised, as the file system fills what it reports.
