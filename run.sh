@@ -42,30 +42,16 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko prompts on a fresh prefix: the program needs neither.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
-# A wineserver binds its session to the display it found when it started, and stays up a few
-# seconds after its last program. A program started in that time joins the session: had the
-# prefix been made with no display, its windows would find no driver. So the prefix is made only
-# once the display exists, and its set-up ends before the program starts.
-create_prefix() {
-    [[ -d $WINEPREFIX ]] && return
-    echo "Creating the Wine prefix $WINEPREFIX"
-    wineboot --init >/dev/null 2>&1
-    wineserver -w
-}
+source scripts/wine_display.sh
 
 if [[ -n ${DISPLAY:-} ]]; then
-    create_prefix
+    qrvl_wine_prefix
     echo "Starting qrvl.exe under Wine in $WINEPREFIX"
     exec wine "$exe"
 fi
 
 # No display: a virtual one, screenshots, then everything we started is ended by its PID.
-screen_no=99
-while [[ -e /tmp/.X11-unix/X$screen_no || -e /tmp/.X$screen_no-lock ]]; do
-    screen_no=$((screen_no + 1))
-done
-Xvfb ":$screen_no" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
+qrvl_xvfb_pid=
 wine_pid=
 errors=$(mktemp)
 cleanup() {
@@ -75,19 +61,17 @@ cleanup() {
         kill "$wine_pid" 2>/dev/null
         wait "$wine_pid" 2>/dev/null
     fi
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
+    if [[ -n $qrvl_xvfb_pid ]]; then
+        kill "$qrvl_xvfb_pid" 2>/dev/null
+        wait "$qrvl_xvfb_pid" 2>/dev/null
+    fi
     rm -f "$errors"
     return 0
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
-export DISPLAY=:$screen_no
-for _ in $(seq 50); do
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    sleep 0.1
-done
-create_prefix
+qrvl_start_xvfb 99
+qrvl_wine_prefix
 
 # The program's own lines on standard error start with "qrvl:"; Wine adds lines of its own.
 wine "$exe" >/dev/null 2>"$errors" &

@@ -17,14 +17,12 @@ for d in $(seq 200); do
 done
 printf '[QRVL]\r\npath=Z:%s\\maps\\\r\nscm=yes\r\nscx=yes\r\n' "${work//\//\\}" >"$work/config.ini"
 
-screen_no=91
-while [[ -e /tmp/.X11-unix/X$screen_no || -e /tmp/.X$screen_no-lock ]]; do screen_no=$((screen_no + 1)); done
-Xvfb ":$screen_no" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
+source "$root/scripts/wine_display.sh"
+qrvl_xvfb_pid=
 app_pid=
-trap 'set +e; [[ -n $app_pid ]] && kill $app_pid 2>/dev/null; kill $xvfb_pid 2>/dev/null; rm -rf "$work"; true' EXIT
-export DISPLAY=:$screen_no
-wineboot --init >/dev/null 2>&1
+trap 'set +e; [[ -n $app_pid ]] && kill $app_pid 2>/dev/null; [[ -n $qrvl_xvfb_pid ]] && kill $qrvl_xvfb_pid 2>/dev/null; rm -rf "$work"; true' EXIT
+qrvl_start_xvfb 91
+qrvl_wine_prefix
 # The game's key must exist for the picks to be written.
 wine reg add 'HKCU\software\Blizzard Entertainment\Starcraft' /f >/dev/null 2>&1
 wine "$work/qrvl.exe" >/dev/null 2>&1 &

@@ -34,32 +34,18 @@ done
 cp "$build/bench/startup_empty_window.exe" "$work/empty/empty.exe"
 programs+=("Z:$work/empty/empty.exe")
 
-screen_no=91
-while [[ -e /tmp/.X11-unix/X$screen_no || -e /tmp/.X$screen_no-lock ]]; do
-    screen_no=$((screen_no + 1))
-done
-Xvfb ":$screen_no" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
+source "$top/scripts/wine_display.sh"
+qrvl_xvfb_pid=
 cleanup() {
     set +e
-    kill "$xvfb_pid" && wait "$xvfb_pid"
+    [[ -n $qrvl_xvfb_pid ]] && kill "$qrvl_xvfb_pid" && wait "$qrvl_xvfb_pid"
     rm -rf "$work"
 } 2>/dev/null
 trap cleanup EXIT
-export DISPLAY=:$screen_no
-for _ in $(seq 50); do
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    sleep 0.1
-done
-
-# A wineserver keeps the display it started with for its whole session: one still up from an
-# earlier session (no display, or a virtual one since gone) would leave every window without a
-# driver. So make the prefix only now that the display exists, and wait for any server of the
-# prefix, the set-up's own included, to end before the timed session starts.
-if [[ ! -d $WINEPREFIX ]]; then
-    echo "Creating the Wine prefix $WINEPREFIX" >&2
-    wineboot --init >/dev/null 2>&1
-fi
+qrvl_start_xvfb 91
+qrvl_wine_prefix
+# A server still up from an earlier session (no display, or a virtual one since gone) would
+# leave every window without a driver: the timed session starts with a server of its own.
 wineserver -w
 # The updates at start write to the game's key; without it they would stop short.
 wine reg add 'HKCU\software\Blizzard Entertainment\Starcraft' /f >/dev/null 2>&1

@@ -12,26 +12,18 @@ printf '[QRVL]\r\npath=C:\\Games\\Starcraft\\Maps\\\r\nscm=yes\r\nscx=yes\r\n' >
 
 export WINEPREFIX=$top/build/wineprefix-run WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 
-screen_no=90
-while [[ -e /tmp/.X11-unix/X$screen_no ]]; do screen_no=$((screen_no + 1)); done
-Xvfb ":$screen_no" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
+source scripts/wine_display.sh
+qrvl_xvfb_pid=
 wine_pid=
 cleanup() {
     set +e
     [[ -n $wine_pid ]] && kill "$wine_pid" && wait "$wine_pid"
-    kill "$xvfb_pid" && wait "$xvfb_pid"
+    [[ -n $qrvl_xvfb_pid ]] && kill "$qrvl_xvfb_pid" && wait "$qrvl_xvfb_pid"
     rm -rf "$work"
 } 2>/dev/null
 trap cleanup EXIT
-export DISPLAY=:$screen_no
-sleep 1
-# Made only now that the display exists, and set up to the end before the program starts: a
-# wineserver keeps the display it started with, and a session begun without one has no windows.
-if [[ ! -d $WINEPREFIX ]]; then
-    wineboot --init >/dev/null 2>&1
-    wineserver -w
-fi
+qrvl_start_xvfb 90 1024x768x24
+qrvl_wine_prefix
 
 wine "$work/qrvl.exe" >/dev/null 2>&1 &
 wine_pid=$!
