@@ -103,8 +103,14 @@ PickResult pickOnce(const std::wstring& appPath,
         // Passed over as the window passes it over; the reason follows from what is known.
     }
     if (!chosen || chosen->Count() < 1) {
-        return failed(L"no maps (" + kindsText(saved.scm, saved.scx) + L") under \"" + saved.path +
-                      L"\"");
+        std::wstring reason =
+            L"no maps (" + kindsText(saved.scm, saved.scx) + L") under \"" + saved.path + L"\"";
+        if (const std::int32_t leftOut = catalogue.leftOutMaps(); leftOut > 0) {
+            // Names the system's code page cannot spell, with no short name to stand in.
+            reason += L"; " + std::to_wstring(leftOut) +
+                      L" left out, as the game could not open them by any name";
+        }
+        return failed(std::move(reason));
     }
     return failed(std::wstring(L"cannot write \"") + kRecentMapsValue +
                   L"\" under HKEY_CURRENT_USER\\" + kGameKeyPath +

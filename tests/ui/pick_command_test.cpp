@@ -51,6 +51,7 @@ class PickCommandTest : public Form1Test {
 
 TEST_F(PickCommandTest, WritesOneMapOfTheTickedKindsOrSaysWhyNot) {
     lister->tree.add(L"C:\\only-scx", {L"x.scx"});
+    lister->tree.add(L"C:\\korean", {L"\uc9c0\ub3c4.scm"});
     const struct {
         const char* what;
         std::optional<std::string> config;
@@ -70,6 +71,8 @@ TEST_F(PickCommandTest, WritesOneMapOfTheTickedKindsOrSaysWhyNot) {
          "cannot open the maps folder \"C:\\gone\\\"", L""},
         {"no map of the kind", "[QRVL]\npath=C:\\only-scx\\\nscm=yes\n", true, 1,
          "no maps (*.scm) under \"C:\\only-scx\\\"", L""},
+        {"only maps the game cannot open", "[QRVL]\npath=C:\\korean\\\nscm=yes\n", true, 1,
+         "; 1 left out, as the game could not open them", L""},
         {"no game key", "[QRVL]\npath=C:\\maps\\\nscm=yes\n", false, 1,
          "cannot write \"Recent Maps\"", L""},
     };
