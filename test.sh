@@ -34,6 +34,13 @@ fuzz() {
         ctest --preset fuzz -j "$jobs"
 }
 
+# The native benchmarks are only built here, so that they keep building; running them is for
+# measuring (README, Benchmarks).
+benchmarks() {
+    cmake --preset bench >/dev/null &&
+        cmake --build --preset bench -j "$jobs"
+}
+
 windows() {
     cmake --preset windows >/dev/null &&
         cmake --build --preset windows -j "$jobs" &&
@@ -42,6 +49,7 @@ windows() {
 
 step "native build and tests (ASan, UBSan)" native
 step "fuzz smoke runs" fuzz
+step "native benchmarks build" benchmarks
 step "Windows build and tests (Wine)" windows
 
 if ((${#failed[@]})); then
