@@ -1,6 +1,8 @@
 // The floor the scan is held to: a bare recursive walk that only counts map names.
 #pragma once
 
+#include <windows.h>
+
 #include <cstddef>
 #include <string>
 
@@ -10,5 +12,8 @@ namespace qrvl::bench {
 // large fetch), following no links, keeping nothing, and counts the names that end in ".scm" or
 // ".scx". The first map met goes to `firstMap` when it is given.
 std::size_t floorWalk(const std::wstring& directory, std::wstring* firstMap = nullptr);
+
+// Starts the floor walk's listing of `directory`: INVALID_HANDLE_VALUE when it cannot be listed.
+HANDLE findFirstEntry(const std::wstring& directory, WIN32_FIND_DATAW& found);
 
 }  // namespace qrvl::bench

@@ -16,10 +16,14 @@ bool isMapName(const wchar_t* name) {
 
 }  // namespace
 
+HANDLE findFirstEntry(const std::wstring& directory, WIN32_FIND_DATAW& found) {
+    return FindFirstFileExW((directory + L"\\*").c_str(), FindExInfoBasic, &found,
+                            FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+}
+
 std::size_t floorWalk(const std::wstring& directory, std::wstring* firstMap) {
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileExW((directory + L"\\*").c_str(), FindExInfoBasic, &found,
-                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    HANDLE search = findFirstEntry(directory, found);
     if (search == INVALID_HANDLE_VALUE) {
         return 0;
     }

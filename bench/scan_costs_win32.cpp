@@ -52,8 +52,7 @@ std::size_t walkWith(const std::wstring& directory, unsigned extra) {
         }
     }
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileExW((directory + L"\\*").c_str(), FindExInfoBasic, &found,
-                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    HANDLE search = qrvl::bench::findFirstEntry(directory, found);
     if (search == INVALID_HANDLE_VALUE) {
         return 0;
     }
