@@ -43,8 +43,14 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"sz keeps inner NULs", 1, "a\0b\0"s, std::wstring(L"a\0b", 3)},
         ReadCase{"sz drops only one NUL", 1, "ab\0\0"s, std::wstring(L"ab\0", 3)},
         ReadCase{"sz utf-8 text", 1, "\xC3\xA9t\xC3\xA9\0"s, std::wstring(L"\u00E9t\u00E9")},
+        ReadCase{"sz larger than the first buffer reads whole", 1, std::string(2999, 'q') + '\0',
+                 std::wstring(2999, L'q')},
         ReadCase{"expand of 0 bytes", 2, "", kDefault},
         ReadCase{"expand without references", 2, "plain\0"s, std::wstring(L"plain")},
+        ReadCase{"expansion longer than the text comes back whole", 2, "%QRVL_WIDE%\\x\0"s,
+                 std::wstring(L"wide-expansion\\x")},
+        ReadCase{"expansion shorter than the text has no NUL at its end", 2, "<%QRVL_SHORT%>\0"s,
+                 std::wstring(L"<a>")},
         ReadCase{"multi two items", 7, "a\0b\0\0"s, std::wstring(L"a\0b", 3)},
         ReadCase{"multi empty first item", 7, "\0b\0\0"s, kDefault},
         ReadCase{"multi of two NULs", 7, "\0\0"s, kDefault},
@@ -54,6 +60,9 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"multi missing list end", 7, "a\0b\0"s, std::wstring(L"a\0b", 3)},
         ReadCase{"multi without NULs", 7, "ab", std::wstring(L"ab")},
         ReadCase{"multi drops at most two", 7, "a\0\0\0"s, std::wstring(L"a\0", 2)},
+        ReadCase{"multi with a very long first item reads whole", 7,
+                 std::string(40000, 'm') + "\0n\0\0"s,
+                 std::wstring(40000, L'm') + std::wstring(L"\0n", 2)},
         ReadCase{"binary", 3, "\x0A\xFF\x03", Bytes{0x0A, 0xFF, 0x03}},
         ReadCase{"binary of 0 bytes", 3, "", Bytes{}},
         ReadCase{"dword -1", 4, "\xFF\xFF\xFF\xFF", std::int32_t{-1}},
@@ -83,39 +92,10 @@ TEST_F(RegistryRoutinesTest, UnsetHandleTakesTheFailurePath) {
     EXPECT_FALSE(fresh.SetRegistryValue(L"v", L"x", 1));
 }
 
-TEST_F(RegistryRoutinesTest, LargeValueIsReadWholeWithASecondQuery) {
-    std::string big(2999, 'q');
-    big += '\0';
-    seed(kKey, "big", 1, bytesOf(big));
-    const Variant v = routines.GetRegistryValue(L"big");
-    EXPECT_EQ(v, Variant(std::wstring(2999, L'q')));
-}
-
 TEST_F(RegistryRoutinesTest, ValueOfExactlyTheFirstBufferNeedsOneQuery) {
     seed(kKey, "v", 3, std::vector<std::uint8_t>(1024, 0x11));
     EXPECT_EQ(routines.GetRegistryValue(L"v"), Variant(Bytes(1024, 0x11)));
     EXPECT_EQ(recorder->queries, 1);
-}
-
-TEST_F(RegistryRoutinesTest, MultiStringWithAVeryLongFirstItemReadsWhole) {
-    std::string items(40000, 'm');
-    items += "\0n\0\0"s;
-    seed(kKey, "v", 7, bytesOf(items));
-    const auto text = std::get<std::wstring>(routines.GetRegistryValue(L"v"));
-    EXPECT_EQ(text.size(), 40002u);
-    EXPECT_EQ(text.substr(40000), std::wstring(L"\0n", 2));
-}
-
-// ---- REG_EXPAND_SZ ----
-
-TEST_F(RegistryRoutinesTest, ExpansionLongerThanTheTextComesBackWhole) {
-    seed(kKey, "v", 2, bytesOf("%QRVL_WIDE%\\x\0"s));
-    EXPECT_EQ(routines.GetRegistryValue(L"v"), Variant(std::wstring(L"wide-expansion\\x")));
-}
-
-TEST_F(RegistryRoutinesTest, ExpansionShorterThanTheTextHasNoNulAtItsEnd) {
-    seed(kKey, "v", 2, bytesOf("<%QRVL_SHORT%>\0"s));
-    EXPECT_EQ(routines.GetRegistryValue(L"v"), Variant(std::wstring(L"<a>")));
 }
 
 // ---- queries that go wrong ----
