@@ -44,10 +44,7 @@ TEST_F(CiniSectionsTest, KeyListIsEachNameFollowedByOneNul) {
 
     ini.EnumerateCurrentSection(names, count);
     EXPECT_EQ(count, 3);
-    EXPECT_EQ(names.Count(), 3);
-    EXPECT_EQ(names.Item(1), L"path");
-    EXPECT_EQ(names.Item(2), L"scm");
-    EXPECT_EQ(names.Item(3), L"scx");
+    EXPECT_EQ(all(names), (std::vector<std::wstring>{L"path", L"scm", L"scx"}));
 }
 
 TEST_F(CiniSectionsTest, SectionListNamesEverySection) {
@@ -180,8 +177,6 @@ TEST(NameArray, IndexesRunFromOneToCount) {
     names.Add(L"second");
     EXPECT_EQ(names.Item(1), L"first");
     EXPECT_EQ(names.Item(2), L"second");
-    names.Item(2) = L"changed";
-    EXPECT_EQ(names.Item(2), L"changed");
     for (const std::int32_t bad : {0, 3, -1}) {
         try {
             names.Item(bad);

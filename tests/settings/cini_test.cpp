@@ -24,16 +24,6 @@ class CiniTest : public testing::CiniFakeTest {
     }
 };
 
-TEST(CiniNew, StartsWithEmptyFieldsAndNoSuccess) {
-    CINI ini(std::make_shared<FakeProfileApi>());
-    EXPECT_EQ(ini.LastReturnCode(), 0);
-    EXPECT_FALSE(ini.Success());
-    EXPECT_EQ(ini.path(), L"");
-    EXPECT_EQ(ini.Key(), L"");
-    EXPECT_EQ(ini.Section(), L"");
-    EXPECT_EQ(ini.Default(), L"");
-}
-
 TEST_F(CiniTest, WrittenValueReadsBack) {
     ini.Key(L"path");
     ini.Value(L"D:\\Games\\maps");
@@ -49,8 +39,11 @@ TEST_F(CiniTest, MissingKeyReadsAsDefault) {
     EXPECT_EQ(ini.Value(), L"yes");
 }
 
+// A new object's fields are empty texts, and it has had no success yet.
 TEST_F(CiniTest, ReadPassesTheFieldsAsTextsNeverAsAbsentArguments) {
     CINI fresh(api);
+    EXPECT_EQ(fresh.LastReturnCode(), 0);
+    EXPECT_FALSE(fresh.Success());
     fresh.Value();
     const auto& call = api->calls.back();
     EXPECT_EQ(call.section, std::optional<std::string>(""));
@@ -207,14 +200,11 @@ INSTANTIATE_TEST_SUITE_P(
         ClngCase{L"-", -99}, ClngCase{L"inf", -99}, ClngCase{L"nan", -99},
         ClngCase{L"\uff11\uff12", -99}));
 
-TEST(CiniClngDefaultFallback, IsZeroWhenNotGiven) {
+// A text with a NUL inside is no number, whatever comes before the NUL.
+TEST(CiniClngDefaultFallback, IsZeroWhenNotGivenAndEmbeddedNulIsNotANumber) {
     const CINI ini(std::make_shared<FakeProfileApi>());
     EXPECT_EQ(ini.CLngDefault(L"FAIL"), 0);
     EXPECT_EQ(ini.CLngDefault(L"2147483648"), 0);
-}
-
-TEST(CiniClngDefaultFallback, EmbeddedNulIsNotANumber) {
-    const CINI ini(std::make_shared<FakeProfileApi>());
     EXPECT_EQ(ini.CLngDefault(std::wstring(L"1\0"
                                            L"2",
                                            3),
