@@ -11,6 +11,7 @@
 
 #include "registry/portable_registry_store.h"
 #include "registry/registry_routines.h"
+#include "tests/error_number.h"
 #include "tests/registry/recording_registry.h"
 #include "tests/registry/registry_contract_factories.h"
 
@@ -100,16 +101,5 @@ class RegistryRoutinesTest : public ::testing::Test {
     std::shared_ptr<RecordingRegistry> recorder;
     RegistryRoutines routines;
 };
-
-// Runs `call` and answers the code of the qrvl::Error it raised, or 0 when it raised none.
-template <typename F>
-int errorNumberOf(F&& call) {
-    try {
-        std::forward<F>(call)();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 }  // namespace qrvl::test

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "settings/cini.h"
+#include "tests/error_number.h"
 #include "tests/settings/fake_profile_api.h"
 
 namespace qrvl {
@@ -178,12 +179,7 @@ TEST(NameArray, IndexesRunFromOneToCount) {
     EXPECT_EQ(names.Item(1), L"first");
     EXPECT_EQ(names.Item(2), L"second");
     for (const std::int32_t bad : {0, 3, -1}) {
-        try {
-            names.Item(bad);
-            ADD_FAILURE() << bad;
-        } catch (const Error& e) {
-            EXPECT_EQ(e.number(), 9);
-        }
+        EXPECT_EQ(test::errorNumberOf([&] { names.Item(bad); }), 9) << bad;
     }
 }
 
