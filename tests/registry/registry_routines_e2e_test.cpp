@@ -10,6 +10,7 @@
 
 #include "registry/registry_api_win32.h"
 #include "registry/registry_routines.h"
+#include "tests/error_number.h"
 #include "tests/registry/recording_registry.h"
 
 namespace qrvl::test {
@@ -150,16 +151,7 @@ TEST_F(RegistryRoutinesE2eTest, ListsASubkeyThatHasAClassName) {
 }
 
 TEST_F(RegistryRoutinesE2eTest, EnumeratingAnInvalidHandleRaisesFive) {
-    EXPECT_EQ(
-        [&] {
-            try {
-                routines.EnumRegistryKeys(0, L"");
-            } catch (const Error& e) {
-                return e.number();
-            }
-            return 0;
-        }(),
-        5);
+    EXPECT_EQ(errorNumberOf([&] { routines.EnumRegistryKeys(0, L""); }), 5);
 }
 
 TEST_F(RegistryRoutinesE2eTest, WritesReadsListsAndDeletesValuesOfEveryType) {
@@ -249,17 +241,11 @@ TEST_F(RegistryRoutinesE2eTest, ReachesThisComputerThroughTheRemoteMembers) {
 
     EXPECT_EQ(routines.ReadRemoteRegistryValue(L"qrvl-no-such-host", reg::kCurrentUser, L"x"),
               Variant(std::wstring(L"Error!")));
-    EXPECT_EQ(
-        [&] {
-            try {
-                routines.WriteRemoteRegistryValue(L"qrvl-no-such-host", reg::kCurrentUser, L"x",
-                                                  std::wstring(L"y"), 1);
-            } catch (const Error& e) {
-                return e.number();
-            }
-            return 0;
-        }(),
-        13);
+    EXPECT_EQ(errorNumberOf([&] {
+                  routines.WriteRemoteRegistryValue(L"qrvl-no-such-host", reg::kCurrentUser, L"x",
+                                                    std::wstring(L"y"), 1);
+              }),
+              13);
 }
 
 }  // namespace
