@@ -12,19 +12,14 @@
 #include "map/catalogue_follower.h"
 #include "tests/map/fake_directory_lister.h"
 #include "tests/map/fake_directory_watch.h"
+#include "tests/map/map_items.h"
 
 namespace qrvl {
 namespace {
 
 using Action = WatchedChange::Action;
 
-std::vector<std::wstring> items(const MapCollection& col) {
-    std::vector<std::wstring> out;
-    for (std::int32_t i = 1; i <= col.Count(); ++i) {
-        out.push_back(col.Item(i));
-    }
-    return out;
-}
+using test::items;
 
 // The window's side: a posted wake-up is counted, the settle timer is a value the test fires.
 struct FakeFollowerHost final : FollowerHost {

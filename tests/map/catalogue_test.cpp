@@ -9,6 +9,7 @@
 #include "map/catalogue.h"
 #include "tests/map/fake_ansi_path_api.h"
 #include "tests/map/fake_directory_lister.h"
+#include "tests/map/map_items.h"
 #include "tests/map/stepped_clock.h"
 
 namespace qrvl {
@@ -17,13 +18,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-std::vector<std::wstring> items(const MapCollection& col) {
-    std::vector<std::wstring> out;
-    for (std::int32_t i = 1; i <= col.Count(); ++i) {
-        out.push_back(col.Item(i));
-    }
-    return out;
-}
+using test::items;
 
 struct CatalogueScan : ::testing::Test {
     std::shared_ptr<FakeDirectoryLister> lister = std::make_shared<FakeDirectoryLister>();

@@ -12,6 +12,7 @@
 
 #include "map/catalogue.h"
 #include "map/directory_lister.h"
+#include "tests/map/map_items.h"
 #include "tests/map/stepped_clock.h"
 
 #ifdef _WIN32
@@ -29,13 +30,7 @@ using ::testing::IsEmpty;
 
 const std::wstring kSep(1, static_cast<wchar_t>(fs::path::preferred_separator));
 
-std::vector<std::wstring> items(const MapCollection& col) {
-    std::vector<std::wstring> out;
-    for (std::int32_t i = 1; i <= col.Count(); ++i) {
-        out.push_back(col.Item(i));
-    }
-    return out;
-}
+using test::items;
 
 void touch(const fs::path& file) {
     fs::create_directories(file.parent_path());

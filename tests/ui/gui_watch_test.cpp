@@ -19,6 +19,7 @@
 #include "map/catalogue.h"
 #include "map/catalogue_follower.h"
 #include "map/directory_lister.h"
+#include "tests/map/map_items.h"
 #include "tests/ui/gui_support.h"
 #include "ui/win32/about_window.h"
 #include "ui/win32/main_window.h"
@@ -48,13 +49,7 @@ class CountingLister final : public DirectoryLister {
     std::shared_ptr<DirectoryLister> real_ = systemDirectoryLister();
 };
 
-std::vector<std::wstring> items(MapCollection& col) {
-    std::vector<std::wstring> out;
-    for (std::int32_t i = 1; i <= col.Count(); ++i) {
-        out.push_back(col.Item(i));
-    }
-    return out;
-}
+using test::items;
 
 class WatchTest : public ::testing::Test {
   protected:
