@@ -1,5 +1,4 @@
-// A code page that spells only the first 256 code points, as 1252 spells é but no Cyrillic or
-// Korean, and a table of short names.
+// A code page that spells only the first 256 code points, and a table of short names.
 #pragma once
 
 #include <map>
@@ -7,6 +6,7 @@
 #include <string>
 
 #include "map/ansi_path.h"
+#include "tests/latin1_codec.h"
 
 namespace qrvl::test {
 
@@ -22,24 +22,7 @@ class FakeAnsiPathApi final : public AnsiPathApi {
     std::map<std::wstring, std::wstring> shortNames;
 
   private:
-    class Latin1 final : public TextCodec {
-      public:
-        std::string encode(std::wstring_view text) const override {
-            std::string out;
-            for (const wchar_t c : text) {
-                out += c < 0x100 ? static_cast<char>(c) : '?';
-            }
-            return out;
-        }
-        std::wstring decode(std::string_view bytes) const override {
-            std::wstring out;
-            for (const char b : bytes) {
-                out += static_cast<wchar_t>(static_cast<unsigned char>(b));
-            }
-            return out;
-        }
-    };
-    Latin1 codec_;
+    qrvl::testing::Latin1Codec codec_;
 };
 
 }  // namespace qrvl::test

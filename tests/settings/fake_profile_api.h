@@ -12,28 +12,9 @@
 
 #include "common/text_codec.h"
 #include "settings/profile_api.h"
+#include "tests/latin1_codec.h"
 
 namespace qrvl::testing {
-
-// A one-byte code page that knows only U+0000..U+00FF and renders anything else as '?', so a
-// test can see a field come back as the code page renders it.
-class Latin1Codec final : public TextCodec {
-  public:
-    std::string encode(std::wstring_view text) const override {
-        std::string out;
-        for (const wchar_t c : text) {
-            out += static_cast<std::uint32_t>(c) <= 0xFF ? static_cast<char>(c) : '?';
-        }
-        return out;
-    }
-    std::wstring decode(std::string_view bytes) const override {
-        std::wstring out;
-        for (const char c : bytes) {
-            out += static_cast<wchar_t>(static_cast<unsigned char>(c));
-        }
-        return out;
-    }
-};
 
 // Files hold ordered sections of ordered keys; names match exactly. Reads answer as the
 // Windows calls do, including how they cut values and lists that do not fit the buffer.
