@@ -134,6 +134,16 @@ struct PortableRegistryStore::Node {
         auto it = childSlot(k);
         return (it != children.end() && (*it)->key == k) ? *it : nullptr;
     }
+    // The key a sub-key path leads to from `from`, or null when a step is missing.
+    static std::shared_ptr<Node> descendant(std::shared_ptr<Node> from,
+                                            const std::vector<std::string>& parts) {
+        for (const auto& part : parts) {
+            if (!(from = from->child(part))) {
+                break;
+            }
+        }
+        return from;
+    }
     std::vector<Value>::iterator valueSlot(const std::u16string& k) {
         return std::lower_bound(
             values.begin(), values.end(), k,
@@ -231,12 +241,9 @@ std::int32_t PortableRegistryStore::RegOpenKeyExA(Handle key, const char* subKey
         *result = target.predefined ? key : allocate(target.node, samDesired);
         return kSuccess;
     }
-    std::shared_ptr<Node> node = target.node;
-    for (const auto& part : parts) {
-        node = node->child(part);
-        if (!node) {
-            return kFileNotFound;
-        }
+    const std::shared_ptr<Node> node = Node::descendant(target.node, parts);
+    if (!node) {
+        return kFileNotFound;
     }
     *result = allocate(node, samDesired);
     return kSuccess;
@@ -375,12 +382,9 @@ std::int32_t PortableRegistryStore::RegDeleteKeyA(Handle key, const char* subKey
     if (parts.empty() && target.predefined) {
         return kAccessDenied;
     }
-    std::shared_ptr<Node> node = target.node;
-    for (const auto& part : parts) {
-        node = node->child(part);
-        if (!node) {
-            return kFileNotFound;
-        }
+    const std::shared_ptr<Node> node = Node::descendant(target.node, parts);
+    if (!node) {
+        return kFileNotFound;
     }
     if (!node->children.empty() || node->parent == nullptr) {
         return kAccessDenied;
