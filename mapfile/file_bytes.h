@@ -1,0 +1,23 @@
+// Whole files by wide path: map files and the cache are read and written through this seam.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace qrvl {
+
+// The file's bytes, or nullopt when it cannot be opened or read, or is larger than `maxBytes`
+// (`error` then says which). Opened read-only, sharing read, write and delete, and closed before
+// returning.
+std::optional<std::vector<std::uint8_t>> readFileBytes(const std::wstring& path,
+                                                       std::uint64_t maxBytes, std::string& error);
+
+// Writes `bytes` to a temporary file beside `path`, then renames it over `path`, so that a reader
+// sees the old file or the new one, never half of one. False when either step fails; the
+// temporary file is then removed.
+bool replaceFileBytes(const std::wstring& path, std::span<const std::uint8_t> bytes);
+
+}  // namespace qrvl

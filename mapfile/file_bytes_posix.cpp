@@ -1,0 +1,58 @@
+// Whole files through the standard library, for the native build and its tests.
+#include "mapfile/file_bytes.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace qrvl {
+
+std::optional<std::vector<std::uint8_t>> readFileBytes(const std::wstring& path,
+                                                       std::uint64_t maxBytes, std::string& error) {
+    std::error_code failed;
+    const std::filesystem::path name(path);
+    const std::uintmax_t size = std::filesystem::file_size(name, failed);
+    if (failed) {
+        error = "cannot open the file";
+        return std::nullopt;
+    }
+    if (size > maxBytes) {
+        error = "the file is larger than any map";
+        return std::nullopt;
+    }
+    std::ifstream in(name, std::ios::binary);
+    if (!in) {
+        error = "cannot open the file";
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
+    in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    data.resize(static_cast<std::size_t>(in.gcount()));
+    return data;
+}
+
+bool replaceFileBytes(const std::wstring& path, std::span<const std::uint8_t> bytes) {
+    const std::filesystem::path target(path);
+    std::filesystem::path temporary = target;
+    temporary += ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            return false;
+        }
+    }
+    std::error_code failed;
+    std::filesystem::rename(temporary, target, failed);
+    if (failed) {
+        std::filesystem::remove(temporary, failed);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace qrvl

@@ -1,0 +1,66 @@
+// Whole files through CreateFileW, so that any path the scan found opens, whatever its script.
+#include "mapfile/file_bytes.h"
+
+#include <windows.h>
+
+namespace qrvl {
+
+std::optional<std::vector<std::uint8_t>> readFileBytes(const std::wstring& path,
+                                                       std::uint64_t maxBytes, std::string& error) {
+    // Sharing everything: the player may be copying or deleting maps while they are read.
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = "cannot open the file";
+        return std::nullopt;
+    }
+    std::optional<std::vector<std::uint8_t>> bytes;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) {
+        error = "cannot read the file";
+    } else if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) {
+        error = "the file is larger than any map";
+    } else {
+        std::vector<std::uint8_t> data(static_cast<std::size_t>(size.QuadPart));
+        std::size_t done = 0;
+        DWORD got = 0;
+        while (done < data.size() &&
+               ReadFile(file, data.data() + done, static_cast<DWORD>(data.size() - done), &got,
+                        nullptr) &&
+               got > 0) {
+            done += got;
+        }
+        // A file cut while it was read is read as far as it went.
+        data.resize(done);
+        bytes = std::move(data);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
+bool replaceFileBytes(const std::wstring& path, std::span<const std::uint8_t> bytes) {
+    const std::wstring temporary = path + L".tmp";
+    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    std::size_t done = 0;
+    DWORD wrote = 0;
+    while (done < bytes.size() &&
+           WriteFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &wrote,
+                     nullptr) &&
+           wrote > 0) {
+        done += wrote;
+    }
+    const bool written = done == bytes.size() && FlushFileBuffers(file);
+    CloseHandle(file);
+    if (written && MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        return true;
+    }
+    DeleteFileW(temporary.c_str());
+    return false;
+}
+
+}  // namespace qrvl

@@ -1,0 +1,15 @@
+// The two code pages maps were written in before UTF-8: Korean (949) and Western (1252).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qrvl {
+
+enum class LegacyCodePage : unsigned { Korean = 949, Western = 1252 };
+
+// The bytes decoded in that code page: MultiByteToWideChar on Windows, iconv elsewhere. A byte
+// or pair the code page does not assign becomes U+FFFD; never fails.
+std::wstring decodeLegacy(LegacyCodePage codePage, std::string_view bytes);
+
+}  // namespace qrvl

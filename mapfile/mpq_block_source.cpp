@@ -1,0 +1,236 @@
+// Lazy sector reading for one archive block: the sector table, decryption, padding and a small
+// cache of decoded sectors.
+#include "mapfile/mpq_block_source.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "mapfile/mpq_crypto.h"
+#include "mapfile/mpq_sector_codec.h"
+
+namespace qrvl {
+
+namespace {
+
+constexpr std::uint32_t kFlagImplode = 0x00000100;
+constexpr std::uint32_t kFlagCompress = 0x00000200;
+constexpr std::uint32_t kFlagEncrypted = 0x00010000;
+constexpr std::uint32_t kFlagFixKey = 0x00020000;
+
+std::uint32_t fileKeyOf(const MpqBlock& block) {
+    static const std::uint32_t nameKey = mpqHash("scenario.chk", MpqHashType::FileKey);
+    std::uint32_t key = nameKey;
+    if ((block.flags & kFlagFixKey) != 0) {
+        key = (key + block.offsetField) ^ block.fileSize;
+    }
+    return key;
+}
+
+class BlockSource final : public ByteSource {
+  public:
+    BlockSource(std::span<const std::uint8_t> file, const MpqBlock& block, std::uint32_t start,
+                std::vector<std::uint32_t> sectorStarts, std::uint32_t key)
+        : file_(file),
+          block_(block),
+          start_(start),
+          sectorStarts_(std::move(sectorStarts)),
+          key_(key) {}
+
+    std::uint32_t size() const override { return block_.fileSize; }
+
+    bool read(std::uint32_t offset, std::span<std::uint8_t> out) override {
+        if (offset > block_.fileSize || out.size() > block_.fileSize - offset) {
+            return false;
+        }
+        std::size_t done = 0;
+        while (done < out.size()) {
+            const std::uint64_t at = std::uint64_t{offset} + done;
+            const auto index = static_cast<std::uint32_t>(at / block_.sectorSize);
+            const std::vector<std::uint8_t>* sector = sectorAt(index);
+            if (!sector) {
+                return false;
+            }
+            const std::size_t inSector = static_cast<std::size_t>(at % block_.sectorSize);
+            const std::size_t take = std::min(out.size() - done, sector->size() - inSector);
+            std::memcpy(out.data() + done, sector->data() + inSector, take);
+            done += take;
+        }
+        return true;
+    }
+
+  private:
+    struct CachedSector {
+        std::uint32_t index = 0;
+        bool filled = false;
+        std::vector<std::uint8_t> bytes;
+    };
+
+    // The section walk reads headers in order and comes back to the string sections, so a few
+    // sectors kept decoded spare nearly every second decode.
+    const std::vector<std::uint8_t>* sectorAt(std::uint32_t index) {
+        for (const CachedSector& slot : cache_) {
+            if (slot.filled && slot.index == index) {
+                return &slot.bytes;
+            }
+        }
+        CachedSector& slot = cache_[nextSlot_];
+        nextSlot_ = (nextSlot_ + 1) % cache_.size();
+        slot.filled = false;
+        if (!decode(index, slot.bytes)) {
+            return nullptr;
+        }
+        slot.index = index;
+        slot.filled = true;
+        return &slot.bytes;
+    }
+
+    // The file's bytes at an absolute position, as many of `length` as the file holds: data cut
+    // by the end of the file is read as far as it goes.
+    std::span<const std::uint8_t> bytesAt(std::uint64_t position, std::uint64_t length) const {
+        if (position >= file_.size()) {
+            return {};
+        }
+        return file_.subspan(
+            static_cast<std::size_t>(position),
+            static_cast<std::size_t>(std::min<std::uint64_t>(length, file_.size() - position)));
+    }
+
+    bool decode(std::uint32_t index, std::vector<std::uint8_t>& out) {
+        const std::uint64_t first = std::uint64_t{index} * block_.sectorSize;
+        const auto expected = static_cast<std::size_t>(
+            std::min<std::uint64_t>(block_.sectorSize, block_.fileSize - first));
+        decoded_ += expected;
+        if (decoded_ > kMaxDecodedBytes) {
+            return false;
+        }
+        const bool tabled = !sectorStarts_.empty();
+        std::vector<std::uint8_t> stored;
+        std::uint64_t storedLength = expected;
+        if (tabled) {
+            storedLength = sectorStarts_[index + 1] - sectorStarts_[index];
+            const std::uint32_t position = start_ + sectorStarts_[index];
+            const auto bytes = bytesAt(position, storedLength);
+            stored.assign(bytes.begin(), bytes.end());
+        } else {
+            const auto bytes = bytesAt(std::uint64_t{start_} + first, expected);
+            stored.assign(bytes.begin(), bytes.end());
+        }
+        if ((block_.flags & kFlagEncrypted) != 0) {
+            mpqDecrypt(stored, key_ + index);
+        }
+        if (tabled && storedLength < expected) {
+            if (storedLength == 0) {
+                out.assign(expected, 0);
+                return true;
+            }
+            const SectorCompression compression = (block_.flags & kFlagCompress) != 0
+                                                      ? SectorCompression::MaskedByte
+                                                      : SectorCompression::Imploded;
+            return decompressSector(stored, compression, expected, out);
+        }
+        // Stored as it is: its first bytes are the sector, padded where the file ends early.
+        stored.resize(expected, 0);
+        out = std::move(stored);
+        return true;
+    }
+
+    std::span<const std::uint8_t> file_;
+    MpqBlock block_;
+    std::uint32_t start_;
+    std::vector<std::uint32_t> sectorStarts_;  // k + 1 entries, relative to start_; empty if none
+    std::uint32_t key_;
+    std::array<CachedSector, 4> cache_;
+    std::size_t nextSlot_ = 0;
+    std::uint64_t decoded_ = 0;
+};
+
+}  // namespace
+
+std::optional<std::uint32_t> recoverSectorTableKey(std::span<const std::uint8_t> table,
+                                                   std::uint32_t sectorCount,
+                                                   std::uint32_t sectorSize) {
+    if (table.size() < 8) {
+        return std::nullopt;
+    }
+    const std::uint32_t firstWord = loadU32(table.data());
+    const std::uint32_t tableSize = 4 * (sectorCount + 1);
+    // Two real maps start their data one byte after the table; allow up to three.
+    for (std::uint32_t slack = 0; slack < 4; ++slack) {
+        const std::uint32_t plain = tableSize + slack;
+        for (std::uint32_t low = 0; low < 256; ++low) {
+            const std::uint32_t key = (firstWord ^ plain) - 0xEEEEEEEE - mpqCryptTable(0x400 + low);
+            if ((key & 0xFF) != low) {
+                continue;
+            }
+            std::array<std::uint8_t, 8> words{};
+            std::memcpy(words.data(), table.data(), words.size());
+            mpqDecrypt(words, key);
+            if (loadU32(words.data()) == plain && loadU32(words.data() + 4) <= plain + sectorSize) {
+                return key + 1;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::unique_ptr<ByteSource> openMpqBlock(std::span<const std::uint8_t> file, const MpqBlock& block,
+                                         std::string& why) {
+    if (block.fileSize == 0) {
+        why = "the scenario is empty";
+        return nullptr;
+    }
+    if (block.fileSize > kMaxScenarioBytes || block.sectorSize > kMaxSectorBytes) {
+        why = "the scenario is larger than any map's";
+        return nullptr;
+    }
+    const std::uint32_t start = block.headerOffset + block.offsetField;
+    if (start >= file.size()) {
+        why = "the scenario's data lie past the end of the file";
+        return nullptr;
+    }
+    // Single-unit and sector-checksum flags are ignored, as the game ignores them for maps.
+    std::uint32_t key = fileKeyOf(block);
+    std::vector<std::uint32_t> sectorStarts;
+    if ((block.flags & (kFlagImplode | kFlagCompress)) != 0) {
+        const std::uint32_t count = static_cast<std::uint32_t>(
+            (std::uint64_t{block.fileSize} + block.sectorSize - 1) / block.sectorSize);
+        const std::uint64_t tableBytes = 4 * (std::uint64_t{count} + 1);
+        if (tableBytes > file.size() - start) {
+            why = "the scenario's sector table lies past the end of the file";
+            return nullptr;
+        }
+        std::vector<std::uint8_t> table(file.begin() + start, file.begin() + start + tableBytes);
+        if ((block.flags & kFlagEncrypted) != 0) {
+            std::vector<std::uint8_t> plain = table;
+            mpqDecrypt(plain, key - 1);
+            // The first entry is never checked (two real maps store one more than the table's
+            // size), but one far from it says the name's key is wrong: find the key instead.
+            const std::uint32_t firstEntry = loadU32(plain.data());
+            if (firstEntry - static_cast<std::uint32_t>(tableBytes) > 3) {
+                if (const auto recovered = recoverSectorTableKey(table, count, block.sectorSize)) {
+                    key = *recovered;
+                    plain = table;
+                    mpqDecrypt(plain, key - 1);
+                }
+            }
+            table = std::move(plain);
+        }
+        sectorStarts.resize(count + 1);
+        for (std::uint32_t j = 0; j <= count; ++j) {
+            sectorStarts[j] = loadU32(table.data() + 4 * std::size_t{j});
+        }
+        for (std::uint32_t j = 0; j < count; ++j) {
+            // Decoy blocks carry tables that run backwards; the game never reads them.
+            if (static_cast<std::int32_t>(sectorStarts[j + 1] - sectorStarts[j]) < 0) {
+                why = "the scenario's sector table runs backwards";
+                return nullptr;
+            }
+        }
+    }
+    return std::make_unique<BlockSource>(file, block, start, std::move(sectorStarts), key);
+}
+
+}  // namespace qrvl

@@ -1,0 +1,31 @@
+// The archive's string hash and its table and sector encryption.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace qrvl {
+
+enum class MpqHashType : std::uint32_t { TableIndex = 0, NameA = 1, NameB = 2, FileKey = 3 };
+
+// The hash of a name inside an archive: ASCII case and slash direction do not matter.
+std::uint32_t mpqHash(std::string_view name, MpqHashType type);
+
+// One entry of the table the hash and the cipher draw from (1280 entries, five of 256).
+std::uint32_t mpqCryptTable(std::size_t index);
+
+// Decrypts the whole words of `bytes` in place as one stream from its first word; the last 1 to
+// 3 bytes of a length that is not a multiple of 4 stay as they are.
+void mpqDecrypt(std::span<std::uint8_t> bytes, std::uint32_t key);
+
+// Little-endian loads, without alignment.
+inline std::uint32_t loadU32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+inline std::uint16_t loadU16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+
+}  // namespace qrvl

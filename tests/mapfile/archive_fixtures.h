@@ -1,0 +1,110 @@
+// The map archives the tests read: one row per trick that real (often protected) maps play, each
+// with the title the game would show.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tests/mapfile/mpq_writer.h"
+
+namespace qrvl::test {
+
+struct ArchiveRow {
+    std::string name;
+    ArchiveSpec spec;
+    std::string title;  // empty: unreadable
+    bool storm = true;  // the reference library reads the same scenario with its defaults
+};
+
+inline Bytes realChk() {
+    return chkBytes(plainScenario("Real", 2, 64, 64, 4));
+}
+inline Bytes decoyChk() {
+    return chkBytes(plainScenario("Decoy", 8, 128, 96, 0));
+}
+
+// Strings first and tiles last, so that a file cut inside the tiles keeps every section the
+// reader needs.
+inline Bytes tilesLastChk() {
+    std::vector<ChkSection> sections = plainScenario("Real", 2, 64, 64, 4);
+    std::rotate(sections.begin() + 4, sections.begin() + 5, sections.end());
+    return chkBytes(sections);
+}
+
+inline ArchiveSpec oneBlock(BlockSpec block) {
+    ArchiveSpec spec;
+    spec.blocks = {std::move(block)};
+    spec.hashes = {{0, 0}};
+    return spec;
+}
+
+inline std::vector<ArchiveRow> archiveRows() {
+    std::vector<ArchiveRow> rows;
+    const auto add = [&rows](std::string name, ArchiveSpec spec, std::string title,
+                             bool storm = true) {
+        rows.push_back({std::move(name), std::move(spec), std::move(title), storm});
+    };
+    add("dcl_sectors_encrypted", oneBlock({realChk(), SectorCoding::DclMasked, true}), "Real");
+    add("stored_sectors", oneBlock({realChk(), SectorCoding::Stored}), "Real");
+    add("imploded_sectors", oneBlock({realChk(), SectorCoding::Imploded, true}), "Real");
+    add("zlib_sectors", oneBlock({realChk(), SectorCoding::ZlibMasked}), "Real");
+    add("fix_key", oneBlock({realChk(), SectorCoding::DclMasked, true, true}), "Real");
+    add("key_found_from_sector_table",
+        oneBlock({.content = realChk(), .encrypted = true, .keyTweak = 0x1234567}), "Real", false);
+    // The reference library overruns its own buffer on this layout, so it is left out there.
+    add("first_offset_one_past_table",
+        oneBlock({.content = realChk(), .encrypted = true, .firstEntrySlack = 1}), "Real", false);
+    add("single_unit_flag_ignored", oneBlock({.content = realChk(), .extraFlags = 0x01000000}),
+        "Real", false);
+    add("last_sector_cut_inside_tiles",
+        oneBlock({.content = tilesLastChk(), .cutLastSector = true}), "Real", false);
+    add("stored_last_sector_cut_padded",
+        oneBlock(
+            {.content = tilesLastChk(), .coding = SectorCoding::Stored, .cutLastSector = true}),
+        "Real", false);
+    {
+        ArchiveSpec spec = oneBlock({realChk()});
+        spec.headerOffset = 512;
+        spec.decoyMagicFirst = true;
+        add("header_at_512_behind_decoy_magic", spec, "Real");
+        spec.headerOffset = 1024;
+        spec.decoyMagicFirst = false;
+        spec.tablesBeforeHeader = true;
+        add("tables_before_header", spec, "Real", false);
+    }
+    {
+        ArchiveSpec spec = oneBlock({realChk()});
+        spec.countJunk = 0x80000000;
+        spec.hashes[0].block = 0x10000000;
+        add("junk_bits_in_counts_and_block_index", spec, "Real", false);
+        spec = oneBlock({realChk()});
+        spec.claimedHashCount = 1 << 22;
+        add("hash_table_claims_past_end_of_file", spec, "Real", false);
+        spec.sectorShift = 227;
+        add("sector_shift_227_is_3", spec, "Real", false);
+    }
+    {
+        ArchiveSpec spec;
+        spec.blocks = {{realChk()}, {decoyChk()}};
+        spec.hashes = {{0, 0}, {2, 1}};
+        add("second_entry_past_empty_slot_ignored", spec, "Real", false);
+        spec.hashes = {{0, 1}, {1, 0}};
+        add("neutral_decoy_before_real_entry", spec, "Real");
+        spec.hashes = {{0, 1}, {1, 0, 0x0409}};
+        add("scenario_only_under_english", spec, "Real", false);
+        spec.hashes = {{0, 1}, {1, 1, 0x0409, 0xFF}, {2, 0, 0x0409}};
+        add("english_decoy_on_other_platform", spec, "Real", false);
+        spec.blocks = {{realChk()}, {.content = decoyChk(), .tableRunsBackwards = true}};
+        spec.hashes = {{0, 0}, {1, 1}};
+        add("backward_sector_table_falls_back_to_next_entry", spec, "Real", false);
+    }
+    {
+        ArchiveSpec spec = oneBlock({Bytes{'V', 'E', 'R', ' ', 1, 0, 0, 0, 0}});
+        add("scenario_that_does_not_parse", spec, "");
+        spec.hashes.clear();
+        add("archive_without_scenario", spec, "");
+    }
+    return rows;
+}
+
+}  // namespace qrvl::test
