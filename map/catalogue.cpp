@@ -30,7 +30,8 @@ void Catalogue::rebuildCatalogue(const std::wstring& directoryText) {
     scanMaps(lister_->open(directoryText), run);
 }
 
-void Catalogue::appendMap(MapKind kind, const std::wstring& path) {
+void Catalogue::appendMap(MapKind kind, const DirectoryFile& file) {
+    const std::wstring& path = *file.path;
     // A path with "?" for a letter, or too long for the ANSI calls, names nothing the game can
     // open: such a map would be a pick the game cannot load.
     const std::optional<std::wstring> openable = ansiOpenablePath(*ansiPaths_, path);
@@ -40,6 +41,9 @@ void Catalogue::appendMap(MapKind kind, const std::wstring& path) {
     }
     (kind == MapKind::BroodWar ? scxMaps_ : scmMaps_).Add(*openable);
     allMaps_.Add(*openable);
+    if (observer_) {
+        observer_(CataloguedMap{*openable, file, kind});
+    }
 }
 
 void Catalogue::yieldWhenDue() {
@@ -70,7 +74,7 @@ void Catalogue::scanMaps(std::unique_ptr<Directory> folder, ScanRun& run) {
         for (const DirectoryFile& file : *files) {
             const MapKind kind = mapKindOf(file.name);
             if (kind != MapKind::None && file.path) {
-                appendMap(kind, *file.path);
+                appendMap(kind, file);
             }
         }
     }

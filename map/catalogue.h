@@ -24,6 +24,14 @@ MapKind mapKindOf(std::wstring_view fileName);
 // window handles its messages well within the 50 ms that a user notices.
 inline constexpr std::uint64_t kCatalogueYieldNanoseconds = 25'000'000;
 
+// One map as a rebuild takes it in: the path the game is given (ansiOpenablePath) and the file
+// as the scan listed it.
+struct CataloguedMap {
+    const std::wstring& gamePath;
+    const DirectoryFile& file;
+    MapKind kind;
+};
+
 class Catalogue {
   public:
     // Every map goes into the collections under a path the game's ANSI calls can open
@@ -43,6 +51,12 @@ class Catalogue {
     // pending events in it, which may start updates or a new rebuild.
     void setYield(std::function<void()> yield) { yield_ = std::move(yield); }
 
+    // Called for each map as it joins the collections, in catalogue order; for those who read
+    // the maps themselves (the listing, the filter). Unset, the scan never looks at a map's file.
+    void setMapObserver(std::function<void(const CataloguedMap&)> observer) {
+        observer_ = std::move(observer);
+    }
+
     // Empties the three collections and scans the directory named by the text, used unchanged.
     // A rebuild started from inside the yield replaces the collections, and the scan it
     // interrupted stops at its next step without adding anything more.
@@ -56,7 +70,7 @@ class Catalogue {
 
     void scanMaps(std::unique_ptr<Directory> folder, ScanRun& run);
     // The one place where a map joins the catalogue.
-    void appendMap(MapKind kind, const std::wstring& path);
+    void appendMap(MapKind kind, const DirectoryFile& file);
     void yieldWhenDue();
     bool current(const ScanRun& run) const { return run.generation == generation_; }
 
@@ -64,6 +78,7 @@ class Catalogue {
     std::shared_ptr<AnsiPathApi> ansiPaths_;
     std::shared_ptr<Clock> clock_;
     std::function<void()> yield_;
+    std::function<void(const CataloguedMap&)> observer_;
     std::optional<std::uint64_t> lastYield_;
     std::uint64_t generation_ = 0;
     MapCollection allMaps_;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/file_stamp.h"
+
 namespace qrvl {
 
 // One file of a directory. `path` is empty (nullopt) when the file's full path cannot be read,
@@ -14,6 +16,9 @@ namespace qrvl {
 struct DirectoryFile {
     std::wstring name;
     std::optional<std::wstring> path;
+    // Size and last write when the listing gave them for free (it does on Windows); nullopt
+    // elsewhere, where asking would cost a call per file.
+    std::optional<FileStamp> stamp = std::nullopt;
 };
 
 // An opened directory. Its listing was taken when it was opened; nothing stays open.

@@ -219,7 +219,10 @@ class FileIdLister final : public DirectoryLister {
                 const std::wstring_view name(record.FileName,
                                              record.FileNameLength / sizeof(wchar_t));
                 if (!(record.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                    files.push_back(DirectoryFile{std::wstring(name), joined(path, name)});
+                    files.push_back(DirectoryFile{
+                        std::wstring(name), joined(path, name),
+                        FileStamp{static_cast<std::uint64_t>(record.EndOfFile.QuadPart),
+                                  record.LastWriteTime.QuadPart}});
                 } else if (name != L"." && name != L"..") {
                     // Junctions and links to directories carry the directory attribute too, so
                     // they are walked like directories; the identity check keeps a loop from

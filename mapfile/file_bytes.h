@@ -7,7 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "common/file_stamp.h"
+
 namespace qrvl {
+
+// The file's size and last write, or nullopt when it cannot be asked.
+std::optional<FileStamp> fileStamp(const std::wstring& path);
 
 // The file's bytes, or nullopt when it cannot be opened or read, or is larger than `maxBytes`
 // (`error` then says which). Opened read-only, sharing read, write and delete, and closed before

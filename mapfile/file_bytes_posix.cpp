@@ -31,6 +31,17 @@ std::optional<std::vector<std::uint8_t>> readFileBytes(const std::wstring& path,
     return data;
 }
 
+std::optional<FileStamp> fileStamp(const std::wstring& path) {
+    std::error_code failed;
+    const std::filesystem::path name(path);
+    const std::uintmax_t size = std::filesystem::file_size(name, failed);
+    const auto written = std::filesystem::last_write_time(name, failed);
+    if (failed) {
+        return std::nullopt;
+    }
+    return FileStamp{size, static_cast<std::int64_t>(written.time_since_epoch().count())};
+}
+
 bool replaceFileBytes(const std::wstring& path, std::span<const std::uint8_t> bytes) {
     const std::filesystem::path target(path);
     std::filesystem::path temporary = target;

@@ -39,6 +39,17 @@ std::optional<std::vector<std::uint8_t>> readFileBytes(const std::wstring& path,
     return bytes;
 }
 
+std::optional<FileStamp> fileStamp(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        return std::nullopt;
+    }
+    return FileStamp{
+        std::uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow,
+        static_cast<std::int64_t>(std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32 |
+                                  data.ftLastWriteTime.dwLowDateTime)};
+}
+
 bool replaceFileBytes(const std::wstring& path, std::span<const std::uint8_t> bytes) {
     const std::wstring temporary = path + L".tmp";
     HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -9,35 +9,11 @@
 #include "common/error.h"
 #include "map/catalogue.h"
 #include "map/recent_maps.h"
-#include "settings/cini.h"
-#include "ui/config_ini.h"
+#include "ui/command_config.h"
 
 namespace qrvl {
 
 namespace {
-
-struct SavedSettings {
-    std::wstring path;
-    bool scm = false;
-    bool scx = false;
-};
-
-// Read as the window's start-up reads them; a value that cannot be read counts as missing.
-SavedSettings readSettings(CINI& ini) {
-    SavedSettings saved;
-    const auto value = [&ini](const wchar_t* key) {
-        try {
-            ini.Key(key);
-            return ini.Value();
-        } catch (const Error&) {
-            return std::wstring();
-        }
-    };
-    saved.path = value(kPathKey);
-    saved.scm = value(kScmKey) == kYes;
-    saved.scx = value(kScxKey) == kYes;
-    return saved;
-}
 
 std::wstring kindsText(bool scm, bool scx) {
     if (scm && scx) {
@@ -60,7 +36,13 @@ LaunchMode launchMode(const std::vector<std::wstring>& arguments) {
     std::transform(first.begin(), first.end(), first.begin(), [](wchar_t c) {
         return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
     });
-    return arguments.size() == 1 && first == L"/pick" ? LaunchMode::Pick : LaunchMode::Usage;
+    if (arguments.size() != 1) {
+        return LaunchMode::Usage;
+    }
+    if (first == L"/pick") {
+        return LaunchMode::Pick;
+    }
+    return first == L"/list" ? LaunchMode::List : LaunchMode::Usage;
 }
 
 PickResult pickOnce(const std::wstring& appPath,
@@ -68,25 +50,24 @@ PickResult pickOnce(const std::wstring& appPath,
                     Form1Seams seams) {
     const std::shared_ptr<AnsiPathApi> ansiPaths =
         seams.ansiPaths ? std::move(seams.ansiPaths) : systemAnsiPathApi();
-    CINI ini(seams.profile ? std::move(seams.profile) : systemProfileApi());
-    ini.path(configFile(*ansiPaths, appPath));
-    ini.Section(kConfigSection);
-    if (!ordinaryFileExists(ini.path())) {
-        return failed(L"no config.ini at " + ini.path() +
-                      L"; start qrvl.exe once without /pick to choose the maps folder");
+    const CommandConfig config = readCommandConfig(
+        appPath, ordinaryFileExists, seams.profile ? std::move(seams.profile) : systemProfileApi(),
+        *ansiPaths);
+    if (!config.saved) {
+        return {kPickFailedStatus, config.reason};
     }
-    const SavedSettings saved = readSettings(ini);
+    const SavedSettings& saved = *config.saved;
     if (!saved.scm && !saved.scx) {
         return failed(L"config.ini ticks neither kind of map (scm and scx are not \"yes\")");
     }
-    if (saved.path.find_first_not_of(L' ') == std::wstring::npos) {
-        return failed(L"config.ini names no maps folder");
+    if (!namesFolder(saved)) {
+        return {kPickFailedStatus, kNoFolderReason};
     }
 
     const std::shared_ptr<DirectoryLister> lister =
         seams.directories ? std::move(seams.directories) : systemDirectoryLister();
     if (!lister->open(saved.path)) {
-        return failed(L"cannot open the maps folder \"" + saved.path + L"\"");
+        return {kPickFailedStatus, cannotOpenFolderReason(saved.path)};
     }
     Catalogue catalogue(lister, ansiPaths);
     RecentMapsUpdate update(

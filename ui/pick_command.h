@@ -1,5 +1,5 @@
 // The command line: no argument opens the window; "/pick" makes one update and ends, for a
-// launcher to run before the game.
+// launcher to run before the game; "/list" prints the maps (list_command.h).
 #pragma once
 
 #include <functional>
@@ -10,13 +10,13 @@
 
 namespace qrvl {
 
-enum class LaunchMode { Window, Pick, Usage };
+enum class LaunchMode { Window, Pick, List, Usage };
 
-// The arguments after the program's name. "/pick" is matched without regard to case, as Windows
-// switches are; any other argument, or more than one, asks for the usage line.
+// The arguments after the program's name. "/pick" and "/list" are matched without regard to case,
+// as Windows switches are; any other argument, or more than one, asks for the usage line.
 LaunchMode launchMode(const std::vector<std::wstring>& arguments);
 
-inline constexpr wchar_t kUsageLine[] = L"usage: qrvl.exe [/pick]";
+inline constexpr wchar_t kUsageLine[] = L"usage: qrvl.exe [/pick | /list]";
 inline constexpr int kPickWroteStatus = 0;
 inline constexpr int kPickFailedStatus = 1;
 inline constexpr int kUsageStatus = 2;

@@ -20,7 +20,8 @@ TEST(LaunchModeTest, OnlyASinglePickSwitchLeavesTheWindowClosed) {
         {{}, LaunchMode::Window},       {{L"/pick"}, LaunchMode::Pick},
         {{L"/PICK"}, LaunchMode::Pick}, {{L"/pick", L"/pick"}, LaunchMode::Usage},
         {{L"pick"}, LaunchMode::Usage}, {{L"/pickx"}, LaunchMode::Usage},
-        {{L""}, LaunchMode::Usage},
+        {{L""}, LaunchMode::Usage},      {{L"/List"}, LaunchMode::List},
+        {{L"/list", L"/pick"}, LaunchMode::Usage},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(launchMode(row.arguments), row.mode)

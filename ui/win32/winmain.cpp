@@ -1,5 +1,5 @@
-// qrvl.exe's entry point: "/pick" makes one update and ends; otherwise common controls, the main
-// window, then the message loop.
+// qrvl.exe's entry point: "/pick" makes one update and ends, "/list" prints the maps and ends;
+// otherwise common controls, the main window, then the message loop.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -8,10 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "mapfile/map_cache.h"
+#include "ui/list_command.h"
 #include "ui/pick_command.h"
 #include "ui/win32/error_line.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/message_loop.h"
+#include "ui/win32/output_lines.h"
 #include "ui/win32/program_folder.h"
 
 namespace {
@@ -32,12 +35,29 @@ int pick() {
     return result.status;
 }
 
+int list() {
+    const std::wstring folder = qrvl::win32::executableDirectory();
+    const bool separated = !folder.empty() && folder.back() == L'\\';
+    qrvl::ListSeams seams;
+    seams.cacheFile = folder + (separated ? L"" : L"\\") + qrvl::kMapCacheFileName;
+    qrvl::win32::OutputLines output;
+    const qrvl::PickResult result = qrvl::listMaps(
+        folder, qrvl::win32::ordinaryFileExists,
+        [&output](const std::wstring& line) { output.write(line); }, {}, std::move(seams));
+    output.flush();
+    if (!result.reason.empty())
+        qrvl::win32::writeErrorLine(result.reason);
+    return result.status;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     switch (qrvl::launchMode(commandArguments())) {
         case qrvl::LaunchMode::Pick:
             return pick();
+        case qrvl::LaunchMode::List:
+            return list();
         case qrvl::LaunchMode::Usage:
             qrvl::win32::writeErrorLine(qrvl::kUsageLine);
             return qrvl::kUsageStatus;
