@@ -8,8 +8,9 @@ namespace qrvl {
 
 enum class LegacyCodePage : unsigned { Korean = 949, Western = 1252 };
 
-// The bytes decoded in that code page: MultiByteToWideChar on Windows, iconv elsewhere. A byte
-// or pair the code page does not assign becomes U+FFFD; never fails.
+// The bytes decoded in that code page: MultiByteToWideChar on Windows, iconv elsewhere, giving
+// the same text. Each byte that starts no assigned character becomes U+FFFD and decoding goes on
+// at the next byte; never fails.
 std::wstring decodeLegacy(LegacyCodePage codePage, std::string_view bytes);
 
 }  // namespace qrvl

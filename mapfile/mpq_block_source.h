@@ -15,10 +15,10 @@ namespace qrvl {
 
 // What a file's numbers can make the reader do is bounded; no real map comes near these.
 inline constexpr std::uint32_t kMaxScenarioBytes = 64u << 20;
-inline constexpr std::uint32_t kMaxSectorBytes = 16u << 20;
+inline constexpr std::uint32_t kMaxSectorBytes = 1u << 20;
 // Bytes decoded over one block's life, re-reads included: a scenario whose sections jump back
 // and forth cannot make the reader decode for ever.
-inline constexpr std::uint64_t kMaxDecodedBytes = 64u << 20;
+inline constexpr std::uint64_t kMaxDecodedBytes = 32u << 20;
 
 // The block as a source, or nullptr with `why` set when its layout cannot be read: data or
 // sector table outside the file, a sector of negative length (decoy blocks), sizes past the

@@ -2,6 +2,7 @@
 // with the title the game would show.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 

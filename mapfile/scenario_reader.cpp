@@ -1,0 +1,116 @@
+// Reads a map's title, size, tileset and player count from its scenario.
+#include "mapfile/scenario_reader.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "mapfile/chk_sections.h"
+#include "mapfile/chk_strings.h"
+#include "mapfile/map_text.h"
+
+namespace qrvl {
+namespace {
+
+// A section of which the last one of at least N bytes wins, cut to N bytes: DIM, ERA, OWNR and
+// SPRP each have one size as both their minimum and their maximum. A shorter one is ignored
+// altogether, so a 1-byte decoy leaves the real section before it in force.
+template <std::size_t N>
+class LastWins {
+  public:
+    explicit LastWins(std::uint32_t tag) : tag_(tag) {}
+
+    void offer(const ChkSectionSpan& section) {
+        if (section.tag == tag_ && section.size >= N) {
+            found_ = section;
+        }
+    }
+    bool found() const { return found_.has_value(); }
+    // The winning section's bytes; nullopt when there is none or it cannot be read.
+    std::optional<std::array<std::uint8_t, N>> read(ByteSource& chk) const {
+        std::array<std::uint8_t, N> bytes{};
+        if (!found_ || !chk.read(found_->offset, bytes)) {
+            return std::nullopt;
+        }
+        return bytes;
+    }
+
+  private:
+    std::uint32_t tag_;
+    std::optional<ChkSectionSpan> found_;
+};
+
+std::uint16_t u16At(std::span<const std::uint8_t> bytes, std::size_t at) {
+    return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
+}
+
+// Players 1 to 8 whose slot is computer, human, rescuable, unused or neutral. Inactive (0) and
+// closed (8) slots do not count, nor do invalid values above 8: a real 2-player map's OWNR is
+// 03 03 A2 AA 3D 31 AB 92.
+int countPlayers(std::span<const std::uint8_t> ownr) {
+    int players = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        players += ownr[i] >= 1 && ownr[i] <= 7 ? 1 : 0;
+    }
+    return players;
+}
+
+}  // namespace
+
+std::optional<MapInfo> readScenario(ByteSource& chk) {
+    // VER is not needed and never read.
+    LastWins<4> dim(chkTag("DIM "));
+    LastWins<2> era(chkTag("ERA "));
+    LastWins<12> ownr(chkTag("OWNR"));
+    LastWins<4> sprp(chkTag("SPRP"));
+    PrefixMergedSections str;
+    PrefixMergedSections strx;
+    const bool walked = walkChkSections(chk, [&](const ChkSectionSpan& section) {
+        dim.offer(section);
+        era.offer(section);
+        ownr.offer(section);
+        sprp.offer(section);
+        if (section.tag == chkTag("STR ") && section.size >= 2) {
+            str.add(section);
+        } else if (section.tag == chkTag("STRx") && section.size >= 4) {
+            strx.add(section);
+        }
+    });
+    if (!walked) {
+        return std::nullopt;
+    }
+    const auto dimBytes = dim.read(chk);
+    const auto eraBytes = era.read(chk);
+    const auto ownrBytes = ownr.read(chk);
+    if (!dimBytes || !eraBytes || !ownrBytes) {
+        return std::nullopt;
+    }
+    MapInfo info;
+    info.width = u16At(*dimBytes, 0);
+    info.height = u16At(*dimBytes, 2);
+    // 67 real maps set junk high bits in ERA; the game looks only at the low three.
+    info.tileset = static_cast<Tileset>(u16At(*eraBytes, 0) & 7);
+    info.players = countPlayers(*ownrBytes);
+
+    // Without SPRP the map names no title, which is not an error.
+    if (!sprp.found()) {
+        return info;
+    }
+    const auto sprpBytes = sprp.read(chk);
+    if (!sprpBytes) {
+        return std::nullopt;
+    }
+    // SC:R maps carry STRx; when one is there the game takes its strings and not STR's.
+    const bool extended = !strx.empty();
+    const auto table = (extended ? strx : str).read(chk);
+    if (!table) {
+        return std::nullopt;
+    }
+    const ChkStringWidth width = extended ? ChkStringWidth::Strx : ChkStringWidth::Str;
+    info.title = decodeMapText(chkString(*table, width, u16At(*sprpBytes, 0)));
+    info.description = decodeMapText(chkString(*table, width, u16At(*sprpBytes, 2)));
+    return info;
+}
+
+}  // namespace qrvl
