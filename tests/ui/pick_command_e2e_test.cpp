@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/ui/gui_support.h"
+#include "tests/ui/program_run.h"
 
 namespace qrvl {
 namespace {
@@ -51,69 +52,6 @@ std::optional<std::string> storedRecentMaps() {
     return bytes;
 }
 
-struct Outcome {
-    DWORD status = 0;
-    std::string standardError;
-    int windowsCreated = 0;
-};
-
-int windowsCreated = 0;
-
-void CALLBACK windowEvent(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG, DWORD, DWORD) {
-    if (object == OBJID_WINDOW)
-        ++windowsCreated;
-}
-
-// Starts `exe` with `arguments` and standard error into a pipe, counts every window its process
-// creates (a window event hook set before the process runs its first instruction), and waits for
-// it. A process still running after `patience` is ended: a window would keep it running.
-Outcome runProgram(const std::wstring& exe, const std::wstring& arguments,
-                   std::chrono::milliseconds patience = std::chrono::seconds(60)) {
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    EXPECT_TRUE(CreatePipe(&readEnd, &writeEnd, &inheritable, 0));
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdError = writeEnd;
-    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
-    PROCESS_INFORMATION process{};
-    const std::wstring folder = std::filesystem::path(exe).parent_path().wstring();
-    EXPECT_TRUE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                               CREATE_SUSPENDED, nullptr, folder.c_str(), &startup, &process));
-    CloseHandle(writeEnd);
-
-    windowsCreated = 0;
-    HWINEVENTHOOK hook =
-        SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, windowEvent,
-                        process.dwProcessId, 0, WINEVENT_OUTOFCONTEXT);
-    ResumeThread(process.hThread);
-    const bool ended = gui_test::pumpUntil(
-        [&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }, patience);
-    if (!ended) {
-        TerminateProcess(process.hProcess, 255);
-        WaitForSingleObject(process.hProcess, INFINITE);
-    }
-    // Events posted before the end are handled before the hook goes.
-    gui_test::pumpFor(std::chrono::milliseconds(200));
-    UnhookWinEvent(hook);
-
-    Outcome run;
-    GetExitCodeProcess(process.hProcess, &run.status);
-    run.windowsCreated = windowsCreated;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        run.standardError.append(buffer, got);
-    CloseHandle(readEnd);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return run;
-}
-
 TEST(PickCommandE2E, WritesOnePickAndEndsOrSaysWhyWithoutEverShowingAWindow) {
     gui_test::ScratchFolder folder(L"pick");
     const std::wstring map = folder.touch(L"maps\\a.scm");
@@ -136,7 +74,8 @@ TEST(PickCommandE2E, WritesOnePickAndEndsOrSaysWhyWithoutEverShowingAWindow) {
         {"no config.ini", false, true, L"/pick", 1, "qrvl: no config.ini at ", old + '\0'},
         {"no game key", true, false, L"/pick", 1, "qrvl: cannot write \"Recent Maps\"",
          std::nullopt},
-        {"another argument", true, true, L"/pick now", 2, "usage: qrvl.exe [/pick]\n", old + '\0'},
+        {"another argument", true, true, L"/pick now", 2, "usage: qrvl.exe [/pick | /list]\n",
+         old + '\0'},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -158,7 +97,7 @@ TEST(PickCommandE2E, WritesOnePickAndEndsOrSaysWhyWithoutEverShowingAWindow) {
             RegDeleteKeyW(HKEY_CURRENT_USER, kGameKey);
         }
 
-        const Outcome run = runProgram(exe, row.arguments);
+        const gui_test::ProgramRun run = gui_test::runProgram(exe, row.arguments);
         EXPECT_EQ(run.status, row.status);
         EXPECT_EQ(run.windowsCreated, 0);
         if (row.line.empty()) {
@@ -183,7 +122,7 @@ TEST(PickCommandE2E, TheWindowHookSeesTheMainWindowOfAPlainStart) {
     const std::wstring exe = app.text() + L"\\qrvl.exe";
     ASSERT_TRUE(CopyFileW(builtExe().c_str(), exe.c_str(), FALSE));
     gui_test::writeConfig(app.text(), L"scm", L"no");
-    const Outcome run = runProgram(exe, L"", std::chrono::seconds(5));
+    const gui_test::ProgramRun run = gui_test::runProgram(exe, L"", std::chrono::seconds(5));
     EXPECT_GT(run.windowsCreated, 0);
 }
 
