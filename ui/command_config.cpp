@@ -2,15 +2,25 @@
 #include "ui/command_config.h"
 
 #include "common/error.h"
+#include "settings/cini.h"
 #include "ui/config_ini.h"
 
 namespace qrvl {
 
 CommandConfig readCommandConfig(const std::wstring& appPath,
                                 const std::function<bool(const std::wstring&)>& ordinaryFileExists,
-                                std::shared_ptr<ProfileApi> profile, const AnsiPathApi& ansiPaths) {
-    CINI ini(std::move(profile));
-    ini.path(configFile(ansiPaths, appPath));
+                                Form1Seams& seams) {
+    if (!seams.profile) {
+        seams.profile = systemProfileApi();
+    }
+    if (!seams.ansiPaths) {
+        seams.ansiPaths = systemAnsiPathApi();
+    }
+    if (!seams.directories) {
+        seams.directories = systemDirectoryLister();
+    }
+    CINI ini(seams.profile);
+    ini.path(configFile(*seams.ansiPaths, appPath));
     ini.Section(kConfigSection);
     CommandConfig config{ini.path(), std::nullopt, {}};
     if (!ordinaryFileExists(ini.path())) {
@@ -30,12 +40,14 @@ CommandConfig readCommandConfig(const std::wstring& appPath,
     return config;
 }
 
-bool namesFolder(const SavedSettings& saved) {
-    return saved.path.find_first_not_of(L' ') != std::wstring::npos;
-}
-
-std::wstring cannotOpenFolderReason(const std::wstring& folder) {
-    return L"qrvl: cannot open the maps folder \"" + folder + L"\"";
+std::wstring folderProblem(const SavedSettings& saved, DirectoryLister& directories) {
+    if (saved.path.find_first_not_of(L' ') == std::wstring::npos) {
+        return L"qrvl: config.ini names no maps folder";
+    }
+    if (!directories.open(saved.path)) {
+        return L"qrvl: cannot open the maps folder \"" + saved.path + L"\"";
+    }
+    return {};
 }
 
 }  // namespace qrvl

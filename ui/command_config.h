@@ -7,8 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "map/ansi_path.h"
-#include "settings/cini.h"
+#include "ui/form1.h"
 
 namespace qrvl {
 
@@ -25,14 +24,14 @@ struct CommandConfig {
     std::wstring reason;
 };
 
+// Fills the seams left empty (profile, ANSI paths, directories) with the system's own first, so
+// that the caller goes on with the same ones.
 CommandConfig readCommandConfig(const std::wstring& appPath,
                                 const std::function<bool(const std::wstring&)>& ordinaryFileExists,
-                                std::shared_ptr<ProfileApi> profile, const AnsiPathApi& ansiPaths);
+                                Form1Seams& seams);
 
-// True when config.ini names a maps folder at all (a text of spaces names none).
-bool namesFolder(const SavedSettings& saved);
-
-inline constexpr wchar_t kNoFolderReason[] = L"qrvl: config.ini names no maps folder";
-std::wstring cannotOpenFolderReason(const std::wstring& folder);
+// Why the saved folder cannot be scanned, for the player: config.ini names none (a text of spaces
+// names none), or it cannot be opened. Empty when it can.
+std::wstring folderProblem(const SavedSettings& saved, DirectoryLister& directories);
 
 }  // namespace qrvl

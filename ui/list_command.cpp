@@ -45,26 +45,17 @@ PickResult listMaps(const std::wstring& appPath,
                     const std::function<bool(const std::wstring&)>& ordinaryFileExists,
                     const std::function<void(const std::wstring&)>& line, Form1Seams seams,
                     ListSeams listSeams) {
-    const std::shared_ptr<AnsiPathApi> ansiPaths =
-        seams.ansiPaths ? std::move(seams.ansiPaths) : systemAnsiPathApi();
-    const CommandConfig config = readCommandConfig(
-        appPath, ordinaryFileExists, seams.profile ? std::move(seams.profile) : systemProfileApi(),
-        *ansiPaths);
+    const CommandConfig config = readCommandConfig(appPath, ordinaryFileExists, seams);
     if (!config.saved) {
         return {kPickFailedStatus, config.reason};
     }
     const SavedSettings& saved = *config.saved;
-    if (!namesFolder(saved)) {
-        return {kPickFailedStatus, kNoFolderReason};
-    }
-    const std::shared_ptr<DirectoryLister> lister =
-        seams.directories ? std::move(seams.directories) : systemDirectoryLister();
-    if (!lister->open(saved.path)) {
-        return {kPickFailedStatus, cannotOpenFolderReason(saved.path)};
+    if (std::wstring problem = folderProblem(saved, *seams.directories); !problem.empty()) {
+        return {kPickFailedStatus, std::move(problem)};
     }
 
     std::vector<ListedMap> maps;
-    Catalogue catalogue(lister, ansiPaths);
+    Catalogue catalogue(seams.directories, seams.ansiPaths);
     catalogue.setMapObserver([&maps](const CataloguedMap& map) {
         maps.push_back({map.gamePath, *map.file.path, map.file.stamp});
     });

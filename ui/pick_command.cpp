@@ -48,11 +48,7 @@ LaunchMode launchMode(const std::vector<std::wstring>& arguments) {
 PickResult pickOnce(const std::wstring& appPath,
                     const std::function<bool(const std::wstring&)>& ordinaryFileExists,
                     Form1Seams seams) {
-    const std::shared_ptr<AnsiPathApi> ansiPaths =
-        seams.ansiPaths ? std::move(seams.ansiPaths) : systemAnsiPathApi();
-    const CommandConfig config = readCommandConfig(
-        appPath, ordinaryFileExists, seams.profile ? std::move(seams.profile) : systemProfileApi(),
-        *ansiPaths);
+    const CommandConfig config = readCommandConfig(appPath, ordinaryFileExists, seams);
     if (!config.saved) {
         return {kPickFailedStatus, config.reason};
     }
@@ -60,16 +56,10 @@ PickResult pickOnce(const std::wstring& appPath,
     if (!saved.scm && !saved.scx) {
         return failed(L"config.ini ticks neither kind of map (scm and scx are not \"yes\")");
     }
-    if (!namesFolder(saved)) {
-        return {kPickFailedStatus, kNoFolderReason};
+    if (std::wstring problem = folderProblem(saved, *seams.directories); !problem.empty()) {
+        return {kPickFailedStatus, std::move(problem)};
     }
-
-    const std::shared_ptr<DirectoryLister> lister =
-        seams.directories ? std::move(seams.directories) : systemDirectoryLister();
-    if (!lister->open(saved.path)) {
-        return {kPickFailedStatus, cannotOpenFolderReason(saved.path)};
-    }
-    Catalogue catalogue(lister, ansiPaths);
+    Catalogue catalogue(seams.directories, seams.ansiPaths);
     RecentMapsUpdate update(
         seams.registry ? std::move(seams.registry) : reg::systemRegistryApi(),
         seams.random ? std::move(seams.random) : std::make_shared<ClockSeededRandom>());

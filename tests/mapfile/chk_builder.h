@@ -45,13 +45,14 @@ inline Bytes chkBytes(const std::vector<ChkSection>& sections) {
     return out;
 }
 
-// A STR section: the strings in order (string 1 first), each closed by a NUL.
-inline Bytes strSection(const std::vector<std::string>& strings) {
+// A string section: a count, then an offset per string, each `width` bytes (2 for STR, 4 for
+// STRx), then the strings in order (string 1 first), each closed by a NUL.
+inline Bytes stringSection(const std::vector<std::string>& strings, int width) {
     Bytes out;
-    putLittleEndian(out, strings.size(), 2);
-    std::size_t offset = 2 + 2 * strings.size();
+    putLittleEndian(out, strings.size(), width);
+    std::size_t offset = static_cast<std::size_t>(width) * (1 + strings.size());
     for (const std::string& s : strings) {
-        putLittleEndian(out, offset, 2);
+        putLittleEndian(out, offset, width);
         offset += s.size() + 1;
     }
     for (const std::string& s : strings) {
@@ -61,20 +62,11 @@ inline Bytes strSection(const std::vector<std::string>& strings) {
     return out;
 }
 
-// The same strings as a STRx section (32-bit count and offsets).
+inline Bytes strSection(const std::vector<std::string>& strings) {
+    return stringSection(strings, 2);
+}
 inline Bytes strxSection(const std::vector<std::string>& strings) {
-    Bytes out;
-    putLittleEndian(out, strings.size(), 4);
-    std::size_t offset = 4 + 4 * strings.size();
-    for (const std::string& s : strings) {
-        putLittleEndian(out, offset, 4);
-        offset += s.size() + 1;
-    }
-    for (const std::string& s : strings) {
-        out.insert(out.end(), s.begin(), s.end());
-        out.push_back(0);
-    }
-    return out;
+    return stringSection(strings, 4);
 }
 
 // OWNR with the first `humans` slots human (6), the other slots of players 1 to 8 inactive (0)
