@@ -3,6 +3,8 @@
 
 #include <array>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace qrvl {
 
@@ -10,14 +12,27 @@ bool walkChkSections(ByteSource& chk, const std::function<void(const ChkSectionS
     const std::int64_t end = chk.size();
     // Where a header was read, and how far the walk went on from there. Protected maps jump
     // back into earlier data; arriving again at a position, the game moves past it as it did the
-    // first time instead of reading it again, so a jump cannot trap the walk.
+    // first time instead of reading it again, so a jump cannot trap the walk. Only a jump back
+    // can bring the walk to a position again, so until the first one the positions are merely
+    // listed, and looked up only from then on.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> listed;
     std::unordered_map<std::uint32_t, std::uint32_t> visited;
+    bool jumpedBack = false;
+    const auto remember = [&](std::uint32_t at, std::uint32_t length) {
+        if (jumpedBack) {
+            visited.emplace(at, length);
+        } else {
+            listed.emplace_back(at, length);
+        }
+    };
     std::int64_t pos = 0;
     for (std::uint32_t step = 0; step < kMaxChkWalkSteps && end - pos >= 8; ++step) {
         const auto here = static_cast<std::uint32_t>(pos);
-        if (const auto seen = visited.find(here); seen != visited.end()) {
-            pos += 8 + static_cast<std::int64_t>(seen->second);
-            continue;
+        if (jumpedBack) {
+            if (const auto seen = visited.find(here); seen != visited.end()) {
+                pos += 8 + static_cast<std::int64_t>(seen->second);
+                continue;
+            }
         }
         std::array<std::uint8_t, 8> header{};
         if (!chk.read(here, header)) {
@@ -32,15 +47,19 @@ bool walkChkSections(ByteSource& chk, const std::function<void(const ChkSectionS
         const auto size = static_cast<std::int32_t>(field(4));
         if (size < 0) {
             // A jump out of the file (one real map ends with one) is ignored, as SC:R does.
-            visited.emplace(here, 0);
+            remember(here, 0);
             const std::int64_t target = pos + 8 + size;
+            if (target >= 0 && target <= pos && !jumpedBack) {
+                jumpedBack = true;
+                visited.insert(listed.begin(), listed.end());
+            }
             pos = target >= 0 ? target : pos + 8;
             continue;
         }
         // Many real maps end with a size past the end of the file; the game reads what is there.
         const std::int64_t left = end - pos - 8;
         const auto length = static_cast<std::uint32_t>(size < left ? size : left);
-        visited.emplace(here, length);
+        remember(here, length);
         visit(ChkSectionSpan{field(0), here + 8, length});
         pos += 8 + static_cast<std::int64_t>(length);
     }

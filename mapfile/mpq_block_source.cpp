@@ -103,7 +103,7 @@ class BlockSource final : public ByteSource {
         const auto expected = static_cast<std::size_t>(
             std::min<std::uint64_t>(block_.sectorSize, block_.fileSize - first));
         decoded_ += expected;
-        if (decoded_ > kMaxDecodedBytes) {
+        if (decoded_ > budget_) {
             return false;
         }
         const bool tabled = !sectorStarts_.empty();
@@ -145,6 +145,8 @@ class BlockSource final : public ByteSource {
     std::array<CachedSector, 4> cache_;
     std::size_t nextSlot_ = 0;
     std::uint64_t decoded_ = 0;
+    std::uint64_t budget_ = std::min(
+        kMaxDecodedBytes, std::max(kMinDecodedBudget, kMaxExpansion* std::uint64_t{file_.size()}));
 };
 
 }  // namespace
