@@ -8,7 +8,7 @@
 
 #include "map/catalogue.h"
 #include "map/directory_lister_win32.h"
-#include "tests/map/faulty_directory_calls.h"
+#include "tests/map/faulty_directory_calls_win32.h"
 #include "tests/map/map_items.h"
 #include "tests/scratch_folder.h"
 

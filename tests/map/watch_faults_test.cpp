@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "map/directory_watch_win32.h"
-#include "tests/map/faulty_watch_calls.h"
+#include "tests/map/faulty_watch_calls_win32.h"
 #include "tests/scratch_folder.h"
 
 namespace qrvl::test {
