@@ -1,5 +1,5 @@
 // The floor walk over FindFirstFileExW.
-#include "bench/floor_walk.h"
+#include "bench/floor_walk_win32.h"
 
 #include <windows.h>
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "bench/bench_tree.h"
-#include "bench/floor_walk.h"
+#include "bench/floor_walk_win32.h"
 #include "bench/timing.h"
 #include "map/catalogue.h"
 #include "ui/win32/message_loop.h"

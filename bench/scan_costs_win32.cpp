@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "bench/bench_tree.h"
-#include "bench/floor_walk.h"
+#include "bench/floor_walk_win32.h"
 #include "bench/timing.h"
 
 namespace {

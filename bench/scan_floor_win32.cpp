@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "bench/floor_walk.h"
+#include "bench/floor_walk_win32.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::wstring config(MAX_PATH, L'\0');

@@ -7,4 +7,8 @@ std::string directoryIdentity(std::uint64_t volume, std::uint64_t file) {
     return std::to_string(volume) + ':' + std::to_string(file);
 }
 
+std::string directoryIdentity(std::uint64_t volume, std::uint64_t high, std::uint64_t low) {
+    return directoryIdentity(volume, low) + ':' + std::to_string(high);
+}
+
 }  // namespace qrvl

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "map/directory_watch.h"
+#include "map/directory_watch_win32.h"
+#include "map/watch_calls_win32.h"
 
 namespace qrvl {
 namespace {
@@ -64,10 +66,10 @@ struct Reader {
     bool pending = false;
     std::vector<DWORD> buffer = std::vector<DWORD>(kBufferBytes / sizeof(DWORD));
 
-    bool issue() {
+    bool issue(WatchCalls& calls) {
         ResetEvent(overlapped.hEvent);
-        pending = ReadDirectoryChangesW(directory, buffer.data(), kBufferBytes, TRUE, filter,
-                                        nullptr, &overlapped, nullptr) != 0;
+        pending =
+            calls.readChanges(directory, buffer.data(), kBufferBytes, filter, &overlapped) != 0;
         return pending;
     }
 };
@@ -76,7 +78,8 @@ struct Reader {
 // wait for the window.
 class Session {
   public:
-    explicit Session(std::function<void()> wake) : wake_(std::move(wake)) {
+    Session(std::shared_ptr<WatchCalls> calls, std::function<void()> wake)
+        : calls_(std::move(calls)), wake_(std::move(wake)) {
         InitializeSRWLock(&lock_);
         readers_[0].filter = FILE_NOTIFY_CHANGE_FILE_NAME;
         readers_[1].filter = FILE_NOTIFY_CHANGE_DIR_NAME;
@@ -118,13 +121,10 @@ class Session {
             return false;
         }
         for (Reader& reader : readers_) {
-            reader.directory = CreateFileW(
-                directory.c_str(), FILE_LIST_DIRECTORY,
-                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+            reader.directory = calls_->openDirectory(directory.c_str());
             reader.overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
             if (reader.directory == INVALID_HANDLE_VALUE || !reader.overlapped.hEvent ||
-                !reader.issue()) {
+                !reader.issue(*calls_)) {
                 return false;
             }
         }
@@ -163,7 +163,7 @@ class Session {
     void complete(Reader& reader) {
         DWORD bytes = 0;
         const bool read =
-            GetOverlappedResult(reader.directory, &reader.overlapped, &bytes, FALSE) != 0;
+            calls_->readResult(reader.directory, &reader.overlapped, &bytes, FALSE) != 0;
         const DWORD error = read ? ERROR_SUCCESS : GetLastError();
         reader.pending = false;
         // An event left signalled would wake the loop again at once, for ever.
@@ -172,13 +172,15 @@ class Session {
             publish(changesIn(reader, bytes));
         } else {
             // No bytes, or ERROR_NOTIFY_ENUM_DIR: more changed than the buffer held. Any other
-            // error ends this reader (the directory went away, or access to it did).
+            // error ends this reader (the directory went away, or access to it did, or the share
+            // it lies on dropped its connection): it is not asked again, so its event stays
+            // clear and the loop waits on for the other reader and the stop.
             publish({WatchedChange{}});
             if (!read && error != ERROR_NOTIFY_ENUM_DIR) {
                 return;
             }
         }
-        if (!reader.issue()) {
+        if (!reader.issue(*calls_)) {
             publish({WatchedChange{}});
         }
     }
@@ -221,6 +223,7 @@ class Session {
         }
     }
 
+    std::shared_ptr<WatchCalls> calls_;
     std::function<void()> wake_;
     std::array<Reader, 2> readers_;
     HANDLE stop_ = nullptr;
@@ -231,6 +234,7 @@ class Session {
 
 class Win32DirectoryWatch final : public DirectoryWatch {
   public:
+    explicit Win32DirectoryWatch(std::shared_ptr<WatchCalls> calls) : calls_(std::move(calls)) {}
     ~Win32DirectoryWatch() override { stop(); }
 
     bool watch(const std::wstring& directoryText, std::function<void()> wake) override {
@@ -239,7 +243,7 @@ class Win32DirectoryWatch final : public DirectoryWatch {
         if (!directory) {
             return false;
         }
-        auto session = std::make_unique<Session>(std::move(wake));
+        auto session = std::make_unique<Session>(calls_, std::move(wake));
         if (!session->start(*directory)) {
             return false;
         }
@@ -259,13 +263,18 @@ class Win32DirectoryWatch final : public DirectoryWatch {
     }
 
   private:
+    std::shared_ptr<WatchCalls> calls_;
     std::unique_ptr<Session> session_;
 };
 
 }  // namespace
 
+std::shared_ptr<DirectoryWatch> win32DirectoryWatch(std::shared_ptr<WatchCalls> calls) {
+    return std::make_shared<Win32DirectoryWatch>(std::move(calls));
+}
+
 std::shared_ptr<DirectoryWatch> systemDirectoryWatch() {
-    return std::make_shared<Win32DirectoryWatch>();
+    return win32DirectoryWatch();
 }
 
 }  // namespace qrvl

@@ -9,7 +9,7 @@
 
 #include "common/text_codec.h"
 
-namespace qrvl::testing {
+namespace qrvl::test {
 
 class Latin1Codec final : public TextCodec {
   public:
@@ -29,4 +29,4 @@ class Latin1Codec final : public TextCodec {
     }
 };
 
-}  // namespace qrvl::testing
+}  // namespace qrvl::test

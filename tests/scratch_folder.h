@@ -10,7 +10,7 @@
 #include <string_view>
 #include <system_error>
 
-namespace qrvl::testing {
+namespace qrvl::test {
 
 // Made fresh under the system temp folder and removed with everything in it.
 class ScratchFolder {
@@ -79,4 +79,4 @@ inline std::string utf16Bytes(std::string_view ascii, bool bigEndian = false) {
     return bytes;
 }
 
-}  // namespace qrvl::testing
+}  // namespace qrvl::test

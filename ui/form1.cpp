@@ -155,7 +155,15 @@ void Form1::exitProgram() {
 void Form1::Command1_Click() {
     const std::wstring chosen = BrowseForFolder(shell_, kNoOwner);
     // A cancel still changes the text, so the catalogue of the same directory is rebuilt.
-    Text1.Text(chosen.empty() ? Text1.Text() + L" " : chosen + L"\\");
+    const std::wstring text = chosen.empty() ? Text1.Text() + L" " : chosen + L"\\";
+    if (text == Text1.Text()) {
+        // The folder in the box chosen again leaves the text as it is, yet the player asks for
+        // its maps afresh: a share whose watch ended when it dropped its connection is watched
+        // and read again only so.
+        skipOnFailure([&] { owned_->follower.follow(text); });
+        return;
+    }
+    Text1.Text(text);
 }
 
 void Form1::info_Click() {

@@ -22,7 +22,7 @@ class FakeAnsiPathApi final : public AnsiPathApi {
     std::map<std::wstring, std::wstring> shortNames;
 
   private:
-    qrvl::testing::Latin1Codec codec_;
+    qrvl::test::Latin1Codec codec_;
 };
 
 }  // namespace qrvl::test

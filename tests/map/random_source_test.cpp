@@ -75,7 +75,7 @@ TEST(ClockSeededRandom, PicksTwoSecondsApartAreUniformOverTheCollection) {
     constexpr int kUpdates = 20000;
     constexpr double kThreshold = 27.88;
     auto store = std::make_shared<reg::PortableRegistryStore>();
-    ASSERT_TRUE(testing::createGameKey(*store));
+    ASSERT_TRUE(test::createGameKey(*store));
     const std::uint64_t twoSeconds = 2'000'000'000ull;
     RecentMapsUpdate update(
         store, std::make_shared<ClockSeededRandom>(
@@ -88,7 +88,7 @@ TEST(ClockSeededRandom, PicksTwoSecondsApartAreUniformOverTheCollection) {
     std::array<int, kMaps> counts{};
     for (int i = 0; i < kUpdates; ++i) {
         update.modifyReg(col);
-        const auto value = testing::loadRecentMaps(*store);
+        const auto value = test::loadRecentMaps(*store);
         ASSERT_TRUE(value.has_value());
         counts[static_cast<std::size_t>(
             std::stoi(value->bytes.substr(0, value->bytes.find('\0'))))]++;

@@ -18,12 +18,12 @@ namespace qrvl {
 namespace {
 
 using namespace std::string_literals;
-using testing::createGameKey;
-using testing::gameKeyExists;
-using testing::loadRecentMaps;
-using testing::multiString;
-using testing::StoredValue;
-using testing::storeRecentMaps;
+using test::createGameKey;
+using test::gameKeyExists;
+using test::loadRecentMaps;
+using test::multiString;
+using test::StoredValue;
+using test::storeRecentMaps;
 
 MapCollection collectionOf(const std::vector<std::wstring>& paths) {
     MapCollection col;

@@ -32,7 +32,7 @@ struct RawValue {
 // Reads "Recent Maps" straight through advapi32, without the program's classes.
 std::optional<RawValue> readRaw() {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, testing::kGameKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, test::kGameKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     RawValue value;
@@ -53,7 +53,7 @@ std::optional<RawValue> readRaw() {
 
 bool keyExists() {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, testing::kGameKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, test::kGameKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return false;
     }
     RegCloseKey(key);
@@ -95,14 +95,14 @@ class GameRegistry : public ::testing::Test {
         ASSERT_EQ(catalogue_.allMaps().Count(), 6);
 
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, testing::kGameKey, 0, nullptr, 0,
-                                  KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, test::kGameKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         RegDeleteValueA(key, "Recent Maps");
         RegCloseKey(key);
     }
     void TearDown() override {
-        RegDeleteKeyA(HKEY_CURRENT_USER, testing::kGameKey);
+        RegDeleteKeyA(HKEY_CURRENT_USER, test::kGameKey);
         std::error_code ec;
         fs::remove_all(root_, ec);
     }
@@ -135,14 +135,14 @@ TEST_F(GameRegistry, SuccessiveUpdatesPushOlderPicksDownAndKeepFive) {
             expected.push_back(previous[k]);
         }
         EXPECT_EQ(entries, expected);
-        EXPECT_EQ(raw->bytes, testing::multiString(expected));
+        EXPECT_EQ(raw->bytes, test::multiString(expected));
         previous = entries;
     }
     EXPECT_EQ(previous.size(), 5u);
 }
 
 TEST_F(GameRegistry, AMissingKeyIsNeitherWrittenNorCreated) {
-    ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, testing::kGameKey), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, test::kGameKey), ERROR_SUCCESS);
     ASSERT_FALSE(keyExists());
 
     update_.chooseList(true, true, catalogue_);
@@ -174,7 +174,7 @@ TEST_F(GameRegistry, TheTickedBoxesDecideWhichMapsArePicked) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.scm) + "/" + std::to_string(c.scx));
         HKEY key = nullptr;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, testing::kGameKey, 0, KEY_ALL_ACCESS, &key),
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, test::kGameKey, 0, KEY_ALL_ACCESS, &key),
                   ERROR_SUCCESS);
         RegDeleteValueA(key, "Recent Maps");
         RegCloseKey(key);

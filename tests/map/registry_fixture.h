@@ -8,7 +8,7 @@
 
 #include "registry/registry_api.h"
 
-namespace qrvl::testing {
+namespace qrvl::test {
 
 // The game's key and value as raw bytes, read and written around the class under test.
 struct StoredValue {
@@ -81,4 +81,4 @@ inline std::string multiString(const std::vector<std::string>& entries) {
     return bytes;
 }
 
-}  // namespace qrvl::testing
+}  // namespace qrvl::test

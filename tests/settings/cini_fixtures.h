@@ -15,7 +15,7 @@
 #include "tests/scratch_folder.h"
 #include "tests/settings/fake_profile_api.h"
 
-namespace qrvl::testing {
+namespace qrvl::test {
 
 // CINI over the in-memory profile store, already pointed at a file and a section.
 class CiniFakeTest : public ::testing::Test {
@@ -79,4 +79,4 @@ class CiniFileTest : public ::testing::Test {
     CINI ini;
 };
 
-}  // namespace qrvl::testing
+}  // namespace qrvl::test

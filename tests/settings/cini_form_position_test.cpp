@@ -17,11 +17,11 @@
 namespace qrvl {
 namespace {
 
-using testing::FakeProfileApi;
-using testing::FakeWindow;
-using testing::Rect;
+using test::FakeProfileApi;
+using test::FakeWindow;
+using test::Rect;
 
-class CiniPlacementTest : public testing::CiniFakeTest {
+class CiniPlacementTest : public test::CiniFakeTest {
   protected:
     CiniPlacementTest() : CiniFakeTest(L"config.ini", L"Form") {
         ini.Key(L"caller's key");

@@ -19,7 +19,7 @@ namespace qrvl {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::readBytes;
+using test::readBytes;
 
 std::string kernel32Read(const char* section, const char* key, const fs::path& file) {
     char buffer[1024] = {};
@@ -28,7 +28,7 @@ std::string kernel32Read(const char* section, const char* key, const fs::path& f
     return std::string(buffer, n);
 }
 
-class CiniOverKernel32 : public testing::CiniFileTest {
+class CiniOverKernel32 : public test::CiniFileTest {
   protected:
     CiniOverKernel32() : CiniFileTest(std::make_shared<Win32ProfileApi>()) {}
 };
@@ -113,16 +113,16 @@ TEST_F(CiniOverKernel32, WriteToAMissingFolderFails) {
 }
 
 TEST_F(CiniOverKernel32, WindowPlacementRoundTripsThroughTheFile) {
-    testing::FakeWindow saved;
+    test::FakeWindow saved;
     saved.left = 2000, saved.top = 1500, saved.width = 6000, saved.height = 4500;
     ini.SaveFormPosition(saved);
     EXPECT_TRUE(ini.Success());
     EXPECT_EQ(kernel32Read("QRVL", "Width", folder / "config.ini"), "6000");
 
-    testing::FakeWindow restored;
+    test::FakeWindow restored;
     ini.LoadFormPosition(restored);
     ASSERT_EQ(restored.moves.size(), 1u);
-    EXPECT_EQ(restored.moves[0], (testing::Rect{2000, 1500, 6000, 4500}));
+    EXPECT_EQ(restored.moves[0], (test::Rect{2000, 1500, 6000, 4500}));
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 namespace qrvl {
 namespace {
 
-class CiniOverPortableEngine : public testing::CiniFileTest {
+class CiniOverPortableEngine : public test::CiniFileTest {
   protected:
     CiniOverPortableEngine() : CiniFileTest(std::make_shared<PortableProfileEngine>()) {}
 };

@@ -12,7 +12,7 @@
 namespace qrvl {
 namespace {
 
-using testing::FakeProfileApi;
+using test::FakeProfileApi;
 
 std::vector<std::wstring> all(const NameArray& names) {
     return {names.begin(), names.end()};

@@ -12,9 +12,9 @@
 namespace qrvl {
 namespace {
 
-using testing::FakeProfileApi;
+using test::FakeProfileApi;
 
-class CiniTest : public testing::CiniFakeTest {
+class CiniTest : public test::CiniFakeTest {
   protected:
     CiniTest() : CiniFakeTest(L"C:\\qrvl\\config.ini", L"QRVL") {}
 
@@ -140,7 +140,7 @@ TEST_F(CiniTest, LastReturnCodeFollowsWritesOnly) {
 }
 
 TEST(CiniCodePage, FieldsPassedToACallComeBackAsTheCodePageRendersThem) {
-    static const testing::Latin1Codec latin1;
+    static const test::Latin1Codec latin1;
     auto api = std::make_shared<FakeProfileApi>(latin1);
     CINI ini(api);
     ini.path(L"caf\u00e9\u2013.ini");

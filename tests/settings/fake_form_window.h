@@ -8,7 +8,7 @@
 #include "common/error.h"
 #include "settings/form_window.h"
 
-namespace qrvl::testing {
+namespace qrvl::test {
 
 // 1024 x 768 pixels at 15 twips per pixel unless a test says otherwise.
 class FakeScreen final : public ScreenMetrics {
@@ -78,4 +78,4 @@ class FakeWindow final : public FormWindow {
     }
 };
 
-}  // namespace qrvl::testing
+}  // namespace qrvl::test

@@ -14,7 +14,7 @@
 #include "settings/profile_api.h"
 #include "tests/latin1_codec.h"
 
-namespace qrvl::testing {
+namespace qrvl::test {
 
 // Files hold ordered sections of ordered keys; names match exactly. Reads answer as the
 // Windows calls do, including how they cut values and lists that do not fit the buffer.
@@ -163,4 +163,4 @@ class FakeProfileApi final : public ProfileApi {
     const TextCodec& codec_;
 };
 
-}  // namespace qrvl::testing
+}  // namespace qrvl::test

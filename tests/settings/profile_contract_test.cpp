@@ -18,10 +18,10 @@ namespace qrvl {
 namespace {
 
 using namespace std::string_literals;
-using testing::readBytes;
-using testing::ScratchFolder;
-using testing::utf16Bytes;
-using testing::writeBytes;
+using test::readBytes;
+using test::ScratchFolder;
+using test::utf16Bytes;
+using test::writeBytes;
 
 struct Implementation {
     const char* name;

@@ -78,6 +78,17 @@ TEST_F(Form1Test, EachCancelAppendsOneSpaceAndRebuildsTheSameDirectory) {
     EXPECT_EQ(recent(), L"C:\\maps/a.scm");
 }
 
+TEST_F(Form1Test, TheSameFolderChosenAgainIsWatchedAndRebuiltAgain) {
+    writeConfig("[QRVL]\npath=C:\\maps\\\nscm=no\nscx=no\n");
+    load();
+    shell.answers = {L"C:\\maps", L"C:\\maps"};
+    form->Command1.Raise();
+    form->Command1.Raise();
+    EXPECT_EQ(form->Text1.Text(), L"C:\\maps\\");
+    EXPECT_EQ(std::count(lister->tree.opened.begin(), lister->tree.opened.end(), L"C:\\maps"), 3);
+    EXPECT_EQ(watch->watched, std::vector<std::wstring>(3, L"C:\\maps\\"));
+}
+
 TEST_F(Form1Test, APickedFolderAlwaysGetsASeparatorAppended) {
     writeConfig("[QRVL]\n");
     load();

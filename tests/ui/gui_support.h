@@ -24,7 +24,7 @@ namespace qrvl::gui_test {
 // identifier lists.
 using test::RecordingShell;
 
-using ScratchFolder = qrvl::testing::ScratchFolder;
+using ScratchFolder = qrvl::test::ScratchFolder;
 
 // config.ini's QRVL section, written and read through kernel32 as the program does.
 void writeConfig(const std::wstring& folder, const std::wstring& key, const std::wstring& value);
