@@ -29,7 +29,7 @@ constexpr std::uint32_t chkTag(std::string_view name) {
 // A walk that takes this many steps (headers read plus remembered positions passed over) stops
 // there, as if the file ended. Real scenarios have well under a hundred sections; the limit only
 // bounds the time and the memory a crafted file of loops and jumps can cost.
-inline constexpr std::uint32_t kMaxChkWalkSteps = 100'000;
+inline constexpr std::uint32_t kMaxChkWalkSteps = 50'000;
 
 // Calls `visit` for each section in the order the game meets them, reading only the 8-byte
 // headers from `chk`; jumps are followed and have no section of their own. False when a header

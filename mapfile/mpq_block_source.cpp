@@ -45,6 +45,13 @@ class BlockSource final : public ByteSource {
         if (offset > block_.fileSize || out.size() > block_.fileSize - offset) {
             return false;
         }
+        // The walk reads thousands of 8-byte headers, nearly all inside the sector it read
+        // last: those cost a copy and nothing more.
+        if (last_ && offset >= lastStart_ && offset - lastStart_ <= last_->size() &&
+            out.size() <= last_->size() - (offset - lastStart_)) {
+            std::memcpy(out.data(), last_->data() + (offset - lastStart_), out.size());
+            return true;
+        }
         std::size_t done = 0;
         while (done < out.size()) {
             const std::uint64_t at = std::uint64_t{offset} + done;
@@ -53,7 +60,9 @@ class BlockSource final : public ByteSource {
             if (!sector) {
                 return false;
             }
-            const std::size_t inSector = static_cast<std::size_t>(at % block_.sectorSize);
+            last_ = sector;
+            lastStart_ = index * block_.sectorSize;
+            const std::size_t inSector = static_cast<std::size_t>(at - lastStart_);
             const std::size_t take = std::min(out.size() - done, sector->size() - inSector);
             std::memcpy(out.data() + done, sector->data() + inSector, take);
             done += take;
@@ -79,6 +88,9 @@ class BlockSource final : public ByteSource {
         CachedSector& slot = cache_[nextSlot_];
         nextSlot_ = (nextSlot_ + 1) % cache_.size();
         slot.filled = false;
+        if (last_ == &slot.bytes) {
+            last_ = nullptr;
+        }
         if (!decode(index, slot.bytes)) {
             return nullptr;
         }
@@ -144,6 +156,8 @@ class BlockSource final : public ByteSource {
     std::uint32_t key_;
     std::array<CachedSector, 4> cache_;
     std::size_t nextSlot_ = 0;
+    const std::vector<std::uint8_t>* last_ = nullptr;  // the sector read last, decoded
+    std::uint32_t lastStart_ = 0;                      // its first byte's offset
     std::uint64_t decoded_ = 0;
     std::uint64_t budget_ = std::min(
         kMaxDecodedBytes, std::max(kMinDecodedBudget, kMaxExpansion* std::uint64_t{file_.size()}));

@@ -15,7 +15,7 @@ namespace qrvl {
 
 // What a file's numbers can make the reader do is bounded; no real map comes near these.
 inline constexpr std::uint32_t kMaxScenarioBytes = 64u << 20;
-inline constexpr std::uint32_t kMaxSectorBytes = 1u << 20;
+inline constexpr std::uint32_t kMaxSectorBytes = 64u << 10;
 // Bytes decoded over one block's life, re-reads included: a scenario whose sections jump back
 // and forth cannot make the reader decode for ever. Nor can a small file claim a large scenario:
 // zlib gives at most about 1,032 bytes per byte stored and DCL about 172, so no real file decodes
