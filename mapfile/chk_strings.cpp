@@ -2,9 +2,17 @@
 #include "mapfile/chk_strings.h"
 
 #include <algorithm>
-#include <cstring>
+#include <array>
 
 namespace qrvl {
+
+namespace {
+
+// Strings are read in pieces of this size until their NUL: titles are short, and a string
+// without one runs to the table's end.
+constexpr std::uint32_t kStringPiece = 128;
+
+}  // namespace
 
 void PrefixMergedSections::add(const ChkSectionSpan& section) {
     while (!layers_.empty() && layers_.back().size <= section.size) {
@@ -13,48 +21,72 @@ void PrefixMergedSections::add(const ChkSectionSpan& section) {
     layers_.push_back(section);
 }
 
-std::optional<std::vector<std::uint8_t>> PrefixMergedSections::read(ByteSource& chk) const {
-    if (layers_.empty()) {
-        return std::vector<std::uint8_t>{};
-    }
-    std::vector<std::uint8_t> merged(layers_.front().size);
-    std::uint32_t done = 0;
-    for (auto layer = layers_.rbegin(); layer != layers_.rend(); ++layer) {
-        const std::span<std::uint8_t> rest(merged.data() + done, layer->size - done);
-        if (!chk.read(layer->offset + done, rest)) {
-            return std::nullopt;
+bool PrefixMergedSections::read(ByteSource& chk, std::uint32_t offset,
+                                std::span<std::uint8_t> out) const {
+    // Each byte comes from the latest section long enough to hold it.
+    std::size_t done = 0;
+    for (auto layer = layers_.rbegin(); layer != layers_.rend() && done < out.size(); ++layer) {
+        const std::uint64_t at = std::uint64_t{offset} + done;
+        if (at >= layer->size) {
+            continue;
         }
-        done = layer->size;
+        const auto take =
+            static_cast<std::size_t>(std::min<std::uint64_t>(out.size() - done, layer->size - at));
+        if (!chk.read(layer->offset + static_cast<std::uint32_t>(at), out.subspan(done, take))) {
+            return false;
+        }
+        done += take;
     }
-    return merged;
+    return done == out.size();
 }
 
-std::string_view chkString(std::span<const std::uint8_t> table, ChkStringWidth width,
-                           std::uint32_t index) {
-    const auto w = static_cast<std::size_t>(width);
-    const auto field = [&](std::size_t at) {
+std::optional<std::string> chkString(ByteSource& chk, const PrefixMergedSections& table,
+                                     ChkStringWidth width, std::uint32_t index) {
+    const auto w = static_cast<std::uint32_t>(width);
+    const std::uint32_t size = table.size();
+    std::array<std::uint8_t, 4> bytes{};
+    // Fields are read as far as the table reaches; the caller has checked they fit.
+    const auto field = [&](std::uint32_t at) -> std::optional<std::uint32_t> {
+        if (!table.read(chk, at, std::span(bytes).first(w))) {
+            return std::nullopt;
+        }
         std::uint32_t value = 0;
-        for (std::size_t i = 0; i < w; ++i) {
-            value |= static_cast<std::uint32_t>(table[at + i]) << (8 * i);
+        for (std::uint32_t i = 0; i < w; ++i) {
+            value |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
         }
         return value;
     };
-    if (index == 0 || table.size() < w) {
-        return {};
+    if (index == 0 || size < w) {
+        return std::string();
+    }
+    const auto count = field(0);
+    if (!count) {
+        return std::nullopt;
     }
     // A count above what the offsets have room for counts only the offsets there are.
-    const std::size_t count = std::min<std::size_t>(field(0), (table.size() - w) / w);
-    if (index > count) {
-        return {};
+    if (index > std::min<std::uint32_t>(*count, (size - w) / w)) {
+        return std::string();
     }
-    const std::size_t offset = field(w * index);
-    if (offset >= table.size()) {
-        return {};
+    const auto offset = field(w * index);
+    if (!offset) {
+        return std::nullopt;
     }
-    const auto* begin = reinterpret_cast<const char*>(table.data()) + offset;
-    const std::size_t left = table.size() - offset;
-    const void* nul = std::memchr(begin, 0, left);
-    return {begin, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - begin) : left};
+    std::string text;
+    std::array<std::uint8_t, kStringPiece> piece{};
+    for (std::uint32_t at = *offset; at < size;) {
+        const std::uint32_t take = std::min(kStringPiece, size - at);
+        if (!table.read(chk, at, std::span(piece).first(take))) {
+            return std::nullopt;
+        }
+        const auto end = std::find(piece.begin(), piece.begin() + take, std::uint8_t{0});
+        text.append(reinterpret_cast<const char*>(piece.data()),
+                    static_cast<std::size_t>(end - piece.begin()));
+        if (end != piece.begin() + take) {
+            break;
+        }
+        at += take;
+    }
+    return text;
 }
 
 }  // namespace qrvl

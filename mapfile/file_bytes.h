@@ -20,6 +20,12 @@ std::optional<FileStamp> fileStamp(const std::wstring& path);
 std::optional<std::vector<std::uint8_t>> readFileBytes(const std::wstring& path,
                                                        std::uint64_t maxBytes, std::string& error);
 
+// The same into `buffer`, whose capacity is kept for the next read: a reader of thousands of maps
+// then pays for fresh memory once, not per file. False (with `error` set) where readFileBytes
+// gives nullopt.
+bool readFileInto(const std::wstring& path, std::uint64_t maxBytes, std::string& error,
+                  std::vector<std::uint8_t>& buffer);
+
 // Writes `bytes` to a temporary file beside `path`, then renames it over `path`, so that a reader
 // sees the old file or the new one, never half of one. False when either step fails; the
 // temporary file is then removed.

@@ -7,28 +7,37 @@
 
 namespace qrvl {
 
-std::optional<std::vector<std::uint8_t>> readFileBytes(const std::wstring& path,
-                                                       std::uint64_t maxBytes, std::string& error) {
+bool readFileInto(const std::wstring& path, std::uint64_t maxBytes, std::string& error,
+                  std::vector<std::uint8_t>& buffer) {
     std::error_code failed;
     const std::filesystem::path name(path);
     const std::uintmax_t size = std::filesystem::file_size(name, failed);
     if (failed) {
         error = "cannot open the file";
-        return std::nullopt;
+        return false;
     }
     if (size > maxBytes) {
         error = "the file is larger than any map";
-        return std::nullopt;
+        return false;
     }
     std::ifstream in(name, std::ios::binary);
     if (!in) {
         error = "cannot open the file";
+        return false;
+    }
+    buffer.resize(static_cast<std::size_t>(size));
+    in.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
+    buffer.resize(static_cast<std::size_t>(in.gcount()));
+    return true;
+}
+
+std::optional<std::vector<std::uint8_t>> readFileBytes(const std::wstring& path,
+                                                       std::uint64_t maxBytes, std::string& error) {
+    std::vector<std::uint8_t> bytes;
+    if (!readFileInto(path, maxBytes, error, bytes)) {
         return std::nullopt;
     }
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
-    in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
-    data.resize(static_cast<std::size_t>(in.gcount()));
-    return data;
+    return bytes;
 }
 
 std::optional<FileStamp> fileStamp(const std::wstring& path) {

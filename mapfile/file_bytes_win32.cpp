@@ -5,37 +5,46 @@
 
 namespace qrvl {
 
-std::optional<std::vector<std::uint8_t>> readFileBytes(const std::wstring& path,
-                                                       std::uint64_t maxBytes, std::string& error) {
+bool readFileInto(const std::wstring& path, std::uint64_t maxBytes, std::string& error,
+                  std::vector<std::uint8_t>& buffer) {
     // Sharing everything: the player may be copying or deleting maps while they are read.
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = "cannot open the file";
-        return std::nullopt;
+        return false;
     }
-    std::optional<std::vector<std::uint8_t>> bytes;
+    bool read = false;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size)) {
         error = "cannot read the file";
     } else if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) {
         error = "the file is larger than any map";
     } else {
-        std::vector<std::uint8_t> data(static_cast<std::size_t>(size.QuadPart));
+        buffer.resize(static_cast<std::size_t>(size.QuadPart));
         std::size_t done = 0;
         DWORD got = 0;
-        while (done < data.size() &&
-               ReadFile(file, data.data() + done, static_cast<DWORD>(data.size() - done), &got,
+        while (done < buffer.size() &&
+               ReadFile(file, buffer.data() + done, static_cast<DWORD>(buffer.size() - done), &got,
                         nullptr) &&
                got > 0) {
             done += got;
         }
         // A file cut while it was read is read as far as it went.
-        data.resize(done);
-        bytes = std::move(data);
+        buffer.resize(done);
+        read = true;
     }
     CloseHandle(file);
+    return read;
+}
+
+std::optional<std::vector<std::uint8_t>> readFileBytes(const std::wstring& path,
+                                                       std::uint64_t maxBytes, std::string& error) {
+    std::vector<std::uint8_t> bytes;
+    if (!readFileInto(path, maxBytes, error, bytes)) {
+        return std::nullopt;
+    }
     return bytes;
 }
 

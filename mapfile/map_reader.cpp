@@ -39,12 +39,13 @@ MapReading readMapBytes(std::span<const std::uint8_t> file, std::wstring_view fi
 }
 
 MapReading readMapFile(const std::wstring& path) {
+    // One buffer per thread, reused from map to map.
+    thread_local std::vector<std::uint8_t> bytes;
     std::string error;
-    const auto bytes = readFileBytes(path, kMaxMapFileBytes, error);
-    if (!bytes) {
+    if (!readFileInto(path, kMaxMapFileBytes, error, bytes)) {
         return {std::nullopt, std::move(error)};
     }
-    return readMapBytes(*bytes, path);
+    return readMapBytes(bytes, path);
 }
 
 }  // namespace qrvl

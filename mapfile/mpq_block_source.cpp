@@ -19,6 +19,9 @@ constexpr std::uint32_t kFlagImplode = 0x00000100;
 constexpr std::uint32_t kFlagCompress = 0x00000200;
 constexpr std::uint32_t kFlagEncrypted = 0x00010000;
 constexpr std::uint32_t kFlagFixKey = 0x00020000;
+// A compressed sector is first decoded this far past the byte a read needs: the next section
+// header often follows closely.
+constexpr std::size_t kFirstDecodeSlack = 256;
 
 std::uint32_t fileKeyOf(const MpqBlock& block) {
     static const std::uint32_t nameKey = mpqHash("scenario.chk", MpqHashType::FileKey);
@@ -56,14 +59,17 @@ class BlockSource final : public ByteSource {
         while (done < out.size()) {
             const std::uint64_t at = std::uint64_t{offset} + done;
             const auto index = static_cast<std::uint32_t>(at / block_.sectorSize);
-            const std::vector<std::uint8_t>* sector = sectorAt(index);
+            const std::uint32_t sectorStart = index * block_.sectorSize;
+            const std::size_t inSector = static_cast<std::size_t>(at - sectorStart);
+            const std::size_t want =
+                std::min<std::uint64_t>(out.size() - done, expectedSize(index) - inSector);
+            const std::vector<std::uint8_t>* sector = sectorAt(index, inSector + want);
             if (!sector) {
                 return false;
             }
             last_ = sector;
-            lastStart_ = index * block_.sectorSize;
-            const std::size_t inSector = static_cast<std::size_t>(at - lastStart_);
-            const std::size_t take = std::min(out.size() - done, sector->size() - inSector);
+            lastStart_ = sectorStart;
+            const std::size_t take = want;
             std::memcpy(out.data() + done, sector->data() + inSector, take);
             done += take;
         }
@@ -75,28 +81,52 @@ class BlockSource final : public ByteSource {
         std::uint32_t index = 0;
         bool filled = false;
         std::vector<std::uint8_t> bytes;
+        // The sector as stored, kept while only part of it is decoded; its first `plain` bytes
+        // are decrypted, and `cipher` goes on from there.
+        std::vector<std::uint8_t> stored;
+        std::size_t plain = 0;
+        MpqCipher cipher{0};
     };
 
     // The section walk reads headers in order and comes back to the string sections, so a few
-    // sectors kept decoded spare nearly every second decode.
-    const std::vector<std::uint8_t>* sectorAt(std::uint32_t index) {
-        for (const CachedSector& slot : cache_) {
-            if (slot.filled && slot.index == index) {
-                return &slot.bytes;
+    // sectors kept decoded spare nearly every second decode. A compressed sector is decoded only
+    // as far as a read has needed: a section header halfway into one costs half a sector. A read
+    // further in decodes it again, at least twice as far, so that a run of headers in one sector
+    // costs little more than one decode of it.
+    const std::vector<std::uint8_t>* sectorAt(std::uint32_t index, std::size_t needed) {
+        CachedSector* slot = nullptr;
+        for (CachedSector& cached : cache_) {
+            if (cached.filled && cached.index == index) {
+                if (cached.bytes.size() >= needed) {
+                    return &cached.bytes;
+                }
+                slot = &cached;
             }
         }
-        CachedSector& slot = cache_[nextSlot_];
-        nextSlot_ = (nextSlot_ + 1) % cache_.size();
-        slot.filled = false;
-        if (last_ == &slot.bytes) {
+        std::size_t limit = needed + kFirstDecodeSlack;
+        if (!slot) {
+            slot = &cache_[nextSlot_];
+            nextSlot_ = (nextSlot_ + 1) % cache_.size();
+        } else {
+            limit = std::max(limit, 4 * slot->bytes.size());
+        }
+        if (last_ == &slot->bytes) {
             last_ = nullptr;
         }
-        if (!decode(index, slot.bytes)) {
+        slot->filled = false;
+        if (!decode(index, std::min(limit, expectedSize(index)), *slot)) {
             return nullptr;
         }
-        slot.index = index;
-        slot.filled = true;
-        return &slot.bytes;
+        slot->index = index;
+        slot->filled = true;
+        return &slot->bytes;
+    }
+
+    // The sector's size once decoded: the sector size, or what is left of the file.
+    std::size_t expectedSize(std::uint32_t index) const {
+        const std::uint64_t first = std::uint64_t{index} * block_.sectorSize;
+        return static_cast<std::size_t>(
+            std::min<std::uint64_t>(block_.sectorSize, block_.fileSize - first));
     }
 
     // The file's bytes at an absolute position, as many of `length` as the file holds: data cut
@@ -110,43 +140,78 @@ class BlockSource final : public ByteSource {
             static_cast<std::size_t>(std::min<std::uint64_t>(length, file_.size() - position)));
     }
 
-    bool decode(std::uint32_t index, std::vector<std::uint8_t>& out) {
+    // The first `limit` bytes of the sector into `out`.
+    bool decode(std::uint32_t index, std::size_t limit, CachedSector& slot) {
         const std::uint64_t first = std::uint64_t{index} * block_.sectorSize;
-        const auto expected = static_cast<std::size_t>(
-            std::min<std::uint64_t>(block_.sectorSize, block_.fileSize - first));
-        decoded_ += expected;
+        const std::size_t expected = expectedSize(index);
+        std::vector<std::uint8_t>& out = slot.bytes;
         if (decoded_ > budget_) {
             return false;
         }
         const bool tabled = !sectorStarts_.empty();
-        std::vector<std::uint8_t> stored;
+        std::vector<std::uint8_t>& stored = slot.stored;
         std::uint64_t storedLength = expected;
+        const bool again = slot.index == index && !stored.empty();
         if (tabled) {
             storedLength = sectorStarts_[index + 1] - sectorStarts_[index];
-            const std::uint32_t position = start_ + sectorStarts_[index];
-            const auto bytes = bytesAt(position, storedLength);
-            stored.assign(bytes.begin(), bytes.end());
-        } else {
-            const auto bytes = bytesAt(std::uint64_t{start_} + first, expected);
-            stored.assign(bytes.begin(), bytes.end());
         }
-        if ((block_.flags & kFlagEncrypted) != 0) {
-            mpqDecrypt(stored, key_ + index);
+        if (!again) {
+            const auto bytes = tabled ? bytesAt(start_ + sectorStarts_[index], storedLength)
+                                      : bytesAt(std::uint64_t{start_} + first, expected);
+            stored.assign(bytes.begin(), bytes.end());
+            slot.plain = 0;
+            slot.cipher = MpqCipher{key_ + index};
         }
         if (tabled && storedLength < expected) {
+            decoded_ += limit;
+            if (decoded_ > budget_) {
+                return false;
+            }
             if (storedLength == 0) {
-                out.assign(expected, 0);
+                out.assign(limit, 0);
                 return true;
             }
             const SectorCompression compression = (block_.flags & kFlagCompress) != 0
                                                       ? SectorCompression::MaskedByte
                                                       : SectorCompression::Imploded;
-            return decompressSector(stored, compression, expected, out);
+            // A prefix of the output needs about the same share of the input; only that much is
+            // decrypted, and the rest only when decoding runs out of it.
+            const std::size_t guess = static_cast<std::size_t>(std::min<std::uint64_t>(
+                stored.size(), storedLength * limit / expected * 5 / 4 + 128));
+            if (guess < stored.size() &&
+                decompressSector(std::span(stored).first(makePlain(slot, guess)), compression,
+                                 expected, limit, out)) {
+                return true;
+            }
+            makePlain(slot, stored.size());
+            return decompressSector(stored, compression, expected, limit, out);
         }
+        makePlain(slot, stored.size());
         // Stored as it is: its first bytes are the sector, padded where the file ends early.
-        stored.resize(expected, 0);
-        out = std::move(stored);
+        decoded_ += expected;
+        if (decoded_ > budget_) {
+            return false;
+        }
+        out.assign(stored.begin(), stored.begin() + std::min(stored.size(), expected));
+        out.resize(expected, 0);
+        stored.clear();
         return true;
+    }
+
+    // Decrypts the slot's stored bytes as far as `wanted` (to a whole word), and gives how many
+    // bytes are ready: all of them once the end is reached, whose last 1 to 3 bytes were never
+    // encrypted.
+    std::size_t makePlain(CachedSector& slot, std::size_t wanted) const {
+        if ((block_.flags & kFlagEncrypted) == 0) {
+            return slot.stored.size();
+        }
+        const std::size_t words = std::min(slot.stored.size(), (wanted + 3) / 4 * 4) / 4 * 4;
+        if (words > slot.plain) {
+            mpqDecryptNext(std::span(slot.stored).subspan(slot.plain, words - slot.plain),
+                           slot.cipher);
+            slot.plain = words;
+        }
+        return wanted >= slot.stored.size() ? slot.stored.size() : slot.plain;
     }
 
     std::span<const std::uint8_t> file_;

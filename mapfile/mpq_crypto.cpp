@@ -49,7 +49,13 @@ std::uint32_t mpqHash(std::string_view name, MpqHashType type) {
 }
 
 void mpqDecrypt(std::span<std::uint8_t> bytes, std::uint32_t key) {
-    std::uint32_t seed = 0xEEEEEEEE;
+    MpqCipher cipher{key};
+    mpqDecryptNext(bytes, cipher);
+}
+
+void mpqDecryptNext(std::span<std::uint8_t> bytes, MpqCipher& cipher) {
+    std::uint32_t key = cipher.key;
+    std::uint32_t seed = cipher.seed;
     for (std::size_t at = 0; at + 4 <= bytes.size(); at += 4) {
         seed += kCryptTable[0x400 + (key & 0xFF)];
         const std::uint32_t plain = loadU32(bytes.data() + at) ^ (key + seed);
@@ -59,6 +65,7 @@ void mpqDecrypt(std::span<std::uint8_t> bytes, std::uint32_t key) {
             bytes[at + i] = static_cast<std::uint8_t>(plain >> (8 * i));
         }
     }
+    cipher = {key, seed};
 }
 
 }  // namespace qrvl

@@ -19,6 +19,15 @@ std::uint32_t mpqCryptTable(std::size_t index);
 // 3 bytes of a length that is not a multiple of 4 stay as they are.
 void mpqDecrypt(std::span<std::uint8_t> bytes, std::uint32_t key);
 
+// A decryption stream taken up where it was left: a sector decoded only in part is decrypted only
+// as far as its decoding reads.
+struct MpqCipher {
+    std::uint32_t key;
+    std::uint32_t seed = 0xEEEEEEEE;
+};
+// Decrypts the whole words of `bytes`, the stream's next ones.
+void mpqDecryptNext(std::span<std::uint8_t> bytes, MpqCipher& cipher);
+
 // Little-endian loads, without alignment.
 inline std::uint32_t loadU32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |

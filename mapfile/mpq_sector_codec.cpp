@@ -40,9 +40,9 @@ bool inflateInto(std::span<const std::uint8_t> in, std::size_t limit,
 }  // namespace
 
 bool decompressSector(std::span<const std::uint8_t> stored, SectorCompression compression,
-                      std::size_t expected, std::vector<std::uint8_t>& out) {
+                      std::size_t expected, std::size_t limit, std::vector<std::uint8_t>& out) {
     if (compression == SectorCompression::Imploded) {
-        if (dclExplode(stored, out, expected) != DclStatus::Done) {
+        if (dclExplode(stored, out, limit) != DclStatus::Done) {
             return false;
         }
     } else {
@@ -58,23 +58,23 @@ bool decompressSector(std::span<const std::uint8_t> stored, SectorCompression co
         // Compression applied zlib before DCL, so DCL is undone first. An intermediate stream
         // has no known size; it is bounded by the sector's own.
         if ((methods & kMethodDcl) != 0) {
-            const std::size_t limit = (methods & kMethodZlib) != 0 ? expected * 2 + 64 : expected;
-            if (dclExplode(data, between, limit) != DclStatus::Done) {
+            const std::size_t bound = (methods & kMethodZlib) != 0 ? expected * 2 + 64 : limit;
+            if (dclExplode(data, between, bound) != DclStatus::Done) {
                 return false;
             }
             data = between;
         }
         if ((methods & kMethodZlib) != 0) {
-            if (!inflateInto(data, expected, out)) {
+            if (!inflateInto(data, limit, out)) {
                 return false;
             }
         } else if ((methods & kMethodDcl) != 0) {
             out = std::move(between);
         } else {
-            out.assign(data.begin(), data.begin() + std::min(data.size(), expected));
+            out.assign(data.begin(), data.begin() + std::min(data.size(), limit));
         }
     }
-    out.resize(expected, 0);
+    out.resize(limit, 0);
     return true;
 }
 

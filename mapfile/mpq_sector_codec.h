@@ -13,11 +13,11 @@ enum class SectorCompression {
     MaskedByte,  // a byte of method bits, then the data: DCL (0x08) and zlib (0x02) are read
 };
 
-// Decompresses `stored` into exactly `expected` bytes in `out`: longer output is cut, shorter
-// output is padded with zeros, as the game hands out a whole sector either way. False when a
-// method is not one maps use for their scenario (bzip2, Huffman, ADPCM, LZMA) or the data do not
-// decode.
+// Decompresses the first `limit` bytes (at most `expected`) of a sector of `expected` bytes into
+// `out`: output past the sector's end is cut, and a sector that decodes short is padded with
+// zeros, as the game hands out a whole sector either way. False when a method is not one maps use
+// for their scenario (bzip2, Huffman, ADPCM, LZMA) or the data do not decode.
 bool decompressSector(std::span<const std::uint8_t> stored, SectorCompression compression,
-                      std::size_t expected, std::vector<std::uint8_t>& out);
+                      std::size_t expected, std::size_t limit, std::vector<std::uint8_t>& out);
 
 }  // namespace qrvl

@@ -103,13 +103,15 @@ std::optional<MapInfo> readScenario(ByteSource& chk) {
     }
     // SC:R maps carry STRx; when one is there the game takes its strings and not STR's.
     const bool extended = !strx.empty();
-    const auto table = (extended ? strx : str).read(chk);
-    if (!table) {
+    const PrefixMergedSections& table = extended ? strx : str;
+    const ChkStringWidth width = extended ? ChkStringWidth::Strx : ChkStringWidth::Str;
+    const auto title = chkString(chk, table, width, u16At(*sprpBytes, 0));
+    const auto description = chkString(chk, table, width, u16At(*sprpBytes, 2));
+    if (!title || !description) {
         return std::nullopt;
     }
-    const ChkStringWidth width = extended ? ChkStringWidth::Strx : ChkStringWidth::Str;
-    info.title = decodeMapText(chkString(*table, width, u16At(*sprpBytes, 0)));
-    info.description = decodeMapText(chkString(*table, width, u16At(*sprpBytes, 2)));
+    info.title = decodeMapText(*title);
+    info.description = decodeMapText(*description);
     return info;
 }
 
