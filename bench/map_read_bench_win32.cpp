@@ -14,13 +14,6 @@
 
 namespace {
 
-template <typename Run>
-double secondsOf(Run&& run) {
-    const auto start = std::chrono::steady_clock::now();
-    run();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 // The least any reader must do: open, read the whole file, close.
 std::size_t readWhole(const std::wstring& path, std::vector<char>& buffer) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
@@ -71,19 +64,7 @@ int wmain(int argc, wchar_t** argv) {
     floor();  // warms the file system's caches for both
     std::vector<double> floorTimes;
     std::vector<double> readTimes;
-    for (int i = 0; i < runs; ++i) {
-        // Each goes first in every other round, so neither always meets a warmer cache.
-        if (i % 2 == 0) {
-            floorTimes.push_back(secondsOf(floor));
-            readTimes.push_back(secondsOf(read));
-        } else {
-            readTimes.push_back(secondsOf(read));
-            floorTimes.push_back(secondsOf(floor));
-        }
-        std::printf("run %d: reading %.3f s, floor %.3f s\n", i + 1, readTimes.back(),
-                    floorTimes.back());
-        std::fflush(stdout);
-    }
+    qrvl::bench::timeAlternating(runs, "reading", read, readTimes, floor, floorTimes);
     std::printf("%zu maps, %zu read, %.1f MiB\n", maps.size(), readable,
                 static_cast<double>(floorBytes) / (1 << 20));
     qrvl::bench::printComparison("reading every map", readTimes, "reading bytes whole", floorTimes);

@@ -13,17 +13,6 @@
 #include "map/catalogue.h"
 #include "ui/win32/message_loop.h"
 
-namespace {
-
-template <typename Run>
-double secondsOf(Run&& run) {
-    const auto start = std::chrono::steady_clock::now();
-    run();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-}  // namespace
-
 // scan_bench [runs] [directory]: the directory defaults to the standard tree, made on first use.
 int wmain(int argc, wchar_t** argv) {
     const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 9;
@@ -44,19 +33,7 @@ int wmain(int argc, wchar_t** argv) {
     floor();  // warms the file system's caches for both
     std::vector<double> floorTimes;
     std::vector<double> scanTimes;
-    for (int i = 0; i < runs; ++i) {
-        // Each goes first in every other round, so neither always meets a warmer cache.
-        if (i % 2 == 0) {
-            floorTimes.push_back(secondsOf(floor));
-            scanTimes.push_back(secondsOf(scan));
-        } else {
-            scanTimes.push_back(secondsOf(scan));
-            floorTimes.push_back(secondsOf(floor));
-        }
-        std::printf("run %d: scan %.3f s, floor %.3f s\n", i + 1, scanTimes.back(),
-                    floorTimes.back());
-        std::fflush(stdout);
-    }
+    qrvl::bench::timeAlternating(runs, "scan", scan, scanTimes, floor, floorTimes);
     const auto maps = static_cast<std::size_t>(catalogue.allMaps().Count());
     std::printf("%zu maps found by the scan, %zu by the floor walk\n", maps, floorMaps);
     qrvl::bench::printComparison("catalogue scan", scanTimes, "floor walk", floorTimes);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <vector>
 
@@ -27,6 +28,33 @@ inline void printComparison(const char* what, const std::vector<double>& measure
     std::printf("%-24s median %8.3f s\n", floorName, median(floor));
     std::printf("ratio of the medians     %8.2fx\n", median(measured) / median(floor));
     std::printf("median of paired ratios  %8.2fx\n", median(ratios));
+}
+
+template <typename Run>
+double secondsOf(Run&& run) {
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Times `measured` and `floor` `runs` times each, in one process. Each goes first in every other
+// round, so that neither always meets a warmer cache; each round is printed as it ends.
+template <typename Measured, typename Floor>
+void timeAlternating(int runs, const char* measuredName, Measured&& measured,
+                     std::vector<double>& measuredTimes, Floor&& floor,
+                     std::vector<double>& floorTimes) {
+    for (int i = 0; i < runs; ++i) {
+        if (i % 2 == 0) {
+            floorTimes.push_back(secondsOf(floor));
+            measuredTimes.push_back(secondsOf(measured));
+        } else {
+            measuredTimes.push_back(secondsOf(measured));
+            floorTimes.push_back(secondsOf(floor));
+        }
+        std::printf("run %d: %s %.3f s, floor %.3f s\n", i + 1, measuredName, measuredTimes.back(),
+                    floorTimes.back());
+        std::fflush(stdout);
+    }
 }
 
 }  // namespace qrvl::bench

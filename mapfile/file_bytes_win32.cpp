@@ -39,15 +39,6 @@ bool readFileInto(const std::wstring& path, std::uint64_t maxBytes, std::string&
     return read;
 }
 
-std::optional<std::vector<std::uint8_t>> readFileBytes(const std::wstring& path,
-                                                       std::uint64_t maxBytes, std::string& error) {
-    std::vector<std::uint8_t> bytes;
-    if (!readFileInto(path, maxBytes, error, bytes)) {
-        return std::nullopt;
-    }
-    return bytes;
-}
-
 std::optional<FileStamp> fileStamp(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {

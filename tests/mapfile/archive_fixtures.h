@@ -12,7 +12,7 @@ namespace qrvl::test {
 
 struct ArchiveRow {
     std::string name;
-    ArchiveSpec spec;
+    ArchiveLayout layout;
     std::string title;  // empty: unreadable
     bool storm = true;  // the reference library reads the same scenario with its defaults
 };
@@ -32,18 +32,18 @@ inline Bytes tilesLastChk() {
     return chkBytes(sections);
 }
 
-inline ArchiveSpec oneBlock(BlockSpec block) {
-    ArchiveSpec spec;
-    spec.blocks = {std::move(block)};
-    spec.hashes = {{0, 0}};
-    return spec;
+inline ArchiveLayout oneBlock(BlockLayout block) {
+    ArchiveLayout layout;
+    layout.blocks = {std::move(block)};
+    layout.hashes = {{0, 0}};
+    return layout;
 }
 
 inline std::vector<ArchiveRow> archiveRows() {
     std::vector<ArchiveRow> rows;
-    const auto add = [&rows](std::string name, ArchiveSpec spec, std::string title,
+    const auto add = [&rows](std::string name, ArchiveLayout layout, std::string title,
                              bool storm = true) {
-        rows.push_back({std::move(name), std::move(spec), std::move(title), storm});
+        rows.push_back({std::move(name), std::move(layout), std::move(title), storm});
     };
     add("dcl_sectors_encrypted", oneBlock({realChk(), SectorCoding::DclMasked, true}), "Real");
     add("stored_sectors", oneBlock({realChk(), SectorCoding::Stored}), "Real");
@@ -64,46 +64,46 @@ inline std::vector<ArchiveRow> archiveRows() {
             {.content = tilesLastChk(), .coding = SectorCoding::Stored, .cutLastSector = true}),
         "Real", false);
     {
-        ArchiveSpec spec = oneBlock({realChk()});
-        spec.headerOffset = 512;
-        spec.decoyMagicFirst = true;
-        add("header_at_512_behind_decoy_magic", spec, "Real");
-        spec.headerOffset = 1024;
-        spec.decoyMagicFirst = false;
-        spec.tablesBeforeHeader = true;
-        add("tables_before_header", spec, "Real", false);
+        ArchiveLayout layout = oneBlock({realChk()});
+        layout.headerOffset = 512;
+        layout.decoyMagicFirst = true;
+        add("header_at_512_behind_decoy_magic", layout, "Real");
+        layout.headerOffset = 1024;
+        layout.decoyMagicFirst = false;
+        layout.tablesBeforeHeader = true;
+        add("tables_before_header", layout, "Real", false);
     }
     {
-        ArchiveSpec spec = oneBlock({realChk()});
-        spec.countJunk = 0x80000000;
-        spec.hashes[0].block = 0x10000000;
-        add("junk_bits_in_counts_and_block_index", spec, "Real", false);
-        spec = oneBlock({realChk()});
-        spec.claimedHashCount = 1 << 22;
-        add("hash_table_claims_past_end_of_file", spec, "Real", false);
-        spec.sectorShift = 227;
-        add("sector_shift_227_is_3", spec, "Real", false);
+        ArchiveLayout layout = oneBlock({realChk()});
+        layout.countJunk = 0x80000000;
+        layout.hashes[0].block = 0x10000000;
+        add("junk_bits_in_counts_and_block_index", layout, "Real", false);
+        layout = oneBlock({realChk()});
+        layout.claimedHashCount = 1 << 22;
+        add("hash_table_claims_past_end_of_file", layout, "Real", false);
+        layout.sectorShift = 227;
+        add("sector_shift_227_is_3", layout, "Real", false);
     }
     {
-        ArchiveSpec spec;
-        spec.blocks = {{realChk()}, {decoyChk()}};
-        spec.hashes = {{0, 0}, {2, 1}};
-        add("second_entry_past_empty_slot_ignored", spec, "Real", false);
-        spec.hashes = {{0, 1}, {1, 0}};
-        add("neutral_decoy_before_real_entry", spec, "Real");
-        spec.hashes = {{0, 1}, {1, 0, 0x0409}};
-        add("scenario_only_under_english", spec, "Real", false);
-        spec.hashes = {{0, 1}, {1, 1, 0x0409, 0xFF}, {2, 0, 0x0409}};
-        add("english_decoy_on_other_platform", spec, "Real", false);
-        spec.blocks = {{realChk()}, {.content = decoyChk(), .tableRunsBackwards = true}};
-        spec.hashes = {{0, 0}, {1, 1}};
-        add("backward_sector_table_falls_back_to_next_entry", spec, "Real", false);
+        ArchiveLayout layout;
+        layout.blocks = {{realChk()}, {decoyChk()}};
+        layout.hashes = {{0, 0}, {2, 1}};
+        add("second_entry_past_empty_slot_ignored", layout, "Real", false);
+        layout.hashes = {{0, 1}, {1, 0}};
+        add("neutral_decoy_before_real_entry", layout, "Real");
+        layout.hashes = {{0, 1}, {1, 0, 0x0409}};
+        add("scenario_only_under_english", layout, "Real", false);
+        layout.hashes = {{0, 1}, {1, 1, 0x0409, 0xFF}, {2, 0, 0x0409}};
+        add("english_decoy_on_other_platform", layout, "Real", false);
+        layout.blocks = {{realChk()}, {.content = decoyChk(), .tableRunsBackwards = true}};
+        layout.hashes = {{0, 0}, {1, 1}};
+        add("backward_sector_table_falls_back_to_next_entry", layout, "Real", false);
     }
     {
-        ArchiveSpec spec = oneBlock({Bytes{'V', 'E', 'R', ' ', 1, 0, 0, 0, 0}});
-        add("scenario_that_does_not_parse", spec, "");
-        spec.hashes.clear();
-        add("archive_without_scenario", spec, "");
+        ArchiveLayout layout = oneBlock({Bytes{'V', 'E', 'R', ' ', 1, 0, 0, 0, 0}});
+        add("scenario_that_does_not_parse", layout, "");
+        layout.hashes.clear();
+        add("archive_without_scenario", layout, "");
     }
     return rows;
 }

@@ -11,7 +11,7 @@ class ArchiveFixtures : public ::testing::TestWithParam<ArchiveRow> {};
 
 TEST_P(ArchiveFixtures, ReadsTheScenarioTheGameWouldRead) {
     const ArchiveRow& row = GetParam();
-    const MapReading reading = readMapBytes(buildMpq(row.spec), L"Fallback.scx");
+    const MapReading reading = readMapBytes(buildMpq(row.layout), L"Fallback.scx");
     if (row.title.empty()) {
         EXPECT_FALSE(reading.info);
         EXPECT_FALSE(reading.error.empty());

@@ -60,7 +60,7 @@ TEST(ArchiveAgainstReference, GivesTheSameScenarioBytesForEveryFixtureItReads) {
         if (!row.storm || row.title.empty()) {
             continue;
         }
-        const Bytes archive = buildMpq(row.spec);
+        const Bytes archive = buildMpq(row.layout);
         const fs::path path = scratchFile(row.name + ".scx");
         writeFile(path, archive);
         const Bytes reference = stormScenario(path);

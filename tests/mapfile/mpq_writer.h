@@ -17,7 +17,7 @@ inline constexpr char kScenarioName[] = "staredit\\scenario.chk";
 
 enum class SectorCoding { Stored, Imploded, DclMasked, ZlibMasked };
 
-struct BlockSpec {
+struct BlockLayout {
     Bytes content;
     SectorCoding coding = SectorCoding::DclMasked;
     bool encrypted = false;
@@ -29,14 +29,14 @@ struct BlockSpec {
     std::uint32_t keyTweak = 0;         // encrypted under a key the name does not give
 };
 
-struct HashSpec {
+struct HashLayout {
     std::uint32_t slot = 0;  // how far past the name's start index
     std::uint32_t block = 0;
     std::uint16_t locale = 0;
     std::uint8_t platform = 0;
 };
 
-struct ArchiveSpec {
+struct ArchiveLayout {
     std::uint32_t headerOffset = 0;
     bool decoyMagicFirst = false;     // "MPQ\x1A" with a header size of 16 at offset 0
     bool tablesBeforeHeader = false;  // negative table positions
@@ -44,8 +44,8 @@ struct ArchiveSpec {
     std::uint32_t hashCount = 16;
     std::uint32_t countJunk = 0;         // OR'd into both stored counts
     std::uint32_t claimedHashCount = 0;  // the count the header claims, when not hashCount
-    std::vector<BlockSpec> blocks;
-    std::vector<HashSpec> hashes;
+    std::vector<BlockLayout> blocks;
+    std::vector<HashLayout> hashes;
 };
 
 inline void mpqEncrypt(std::vector<std::uint8_t>& bytes, std::uint32_t key) {
@@ -75,10 +75,10 @@ struct StoredBlock {
     std::size_t cutBy = 0;
 };
 
-inline StoredBlock storeBlock(const BlockSpec& spec, std::uint32_t sectorSize,
+inline StoredBlock storeBlock(const BlockLayout& layout, std::uint32_t sectorSize,
                               std::uint32_t offsetField) {
-    std::uint32_t flags = 0x80000000 | spec.extraFlags;
-    switch (spec.coding) {
+    std::uint32_t flags = 0x80000000 | layout.extraFlags;
+    switch (layout.coding) {
         case SectorCoding::Stored:
             break;
         case SectorCoding::Imploded:
@@ -88,31 +88,31 @@ inline StoredBlock storeBlock(const BlockSpec& spec, std::uint32_t sectorSize,
             flags |= 0x200;
             break;
     }
-    if (spec.encrypted) {
+    if (layout.encrypted) {
         flags |= 0x10000;
     }
-    if (spec.fixKey) {
+    if (layout.fixKey) {
         flags |= 0x20000;
     }
-    const auto size = static_cast<std::uint32_t>(spec.content.size());
+    const auto size = static_cast<std::uint32_t>(layout.content.size());
     std::uint32_t key = mpqHash("scenario.chk", MpqHashType::FileKey);
-    if (spec.fixKey) {
+    if (layout.fixKey) {
         key = (key + offsetField) ^ size;
     }
-    key += spec.keyTweak;
+    key += layout.keyTweak;
     const std::size_t count = (size + sectorSize - 1) / sectorSize;
     std::vector<Bytes> sectors;
     for (std::size_t j = 0; j < count; ++j) {
-        const auto from = spec.content.begin() + static_cast<std::ptrdiff_t>(j * sectorSize);
+        const auto from = layout.content.begin() + static_cast<std::ptrdiff_t>(j * sectorSize);
         const Bytes raw(from,
-                        from + std::min<std::ptrdiff_t>(sectorSize, spec.content.end() - from));
+                        from + std::min<std::ptrdiff_t>(sectorSize, layout.content.end() - from));
         Bytes packed;
-        if (spec.coding == SectorCoding::Imploded || spec.coding == SectorCoding::DclMasked) {
+        if (layout.coding == SectorCoding::Imploded || layout.coding == SectorCoding::DclMasked) {
             packed = dclRunEncode(raw);
-            if (spec.coding == SectorCoding::DclMasked) {
+            if (layout.coding == SectorCoding::DclMasked) {
                 packed.insert(packed.begin(), 0x08);
             }
-        } else if (spec.coding == SectorCoding::ZlibMasked) {
+        } else if (layout.coding == SectorCoding::ZlibMasked) {
             uLongf length = compressBound(static_cast<uLong>(raw.size()));
             packed.assign(length + 1, 0x02);
             compress2(packed.data() + 1, &length, raw.data(), static_cast<uLong>(raw.size()), 9);
@@ -120,34 +120,34 @@ inline StoredBlock storeBlock(const BlockSpec& spec, std::uint32_t sectorSize,
         }
         // A sector that does not shrink is stored as it is.
         sectors.push_back(
-            spec.coding == SectorCoding::Stored || packed.size() >= raw.size() ? raw : packed);
-        if (spec.encrypted) {
+            layout.coding == SectorCoding::Stored || packed.size() >= raw.size() ? raw : packed);
+        if (layout.encrypted) {
             mpqEncrypt(sectors.back(), key + static_cast<std::uint32_t>(j));
         }
     }
     StoredBlock block{{}, flags};
-    if (spec.coding == SectorCoding::Stored) {
+    if (layout.coding == SectorCoding::Stored) {
         for (const Bytes& s : sectors) {
             block.bytes.insert(block.bytes.end(), s.begin(), s.end());
         }
     } else {
         Bytes table;
-        std::uint32_t at = static_cast<std::uint32_t>(4 * (count + 1)) + spec.firstEntrySlack;
+        std::uint32_t at = static_cast<std::uint32_t>(4 * (count + 1)) + layout.firstEntrySlack;
         for (const Bytes& s : sectors) {
             putLittleEndian(table, at, 4);
             at += static_cast<std::uint32_t>(s.size());
         }
-        putLittleEndian(table, spec.tableRunsBackwards ? 0 : at, 4);
-        if (spec.encrypted) {
+        putLittleEndian(table, layout.tableRunsBackwards ? 0 : at, 4);
+        if (layout.encrypted) {
             mpqEncrypt(table, key - 1);
         }
         block.bytes = table;
-        block.bytes.resize(block.bytes.size() + spec.firstEntrySlack, 0);
+        block.bytes.resize(block.bytes.size() + layout.firstEntrySlack, 0);
         for (const Bytes& s : sectors) {
             block.bytes.insert(block.bytes.end(), s.begin(), s.end());
         }
     }
-    if (spec.cutLastSector && !sectors.empty()) {
+    if (layout.cutLastSector && !sectors.empty()) {
         block.cutBy = std::max<std::size_t>(1, sectors.back().size() / 2);
     }
     return block;
@@ -155,43 +155,44 @@ inline StoredBlock storeBlock(const BlockSpec& spec, std::uint32_t sectorSize,
 
 // Header, hash table and block table first (or the tables before the header), then the blocks.
 // A block that is cut must be the last one.
-inline Bytes buildMpq(const ArchiveSpec& spec) {
+inline Bytes buildMpq(const ArchiveLayout& layout) {
     const std::uint32_t shifted =
-        static_cast<std::uint32_t>(std::uint64_t{512} << (spec.sectorShift & 31));
+        static_cast<std::uint32_t>(std::uint64_t{512} << (layout.sectorShift & 31));
     const std::uint32_t sectorSize = shifted == 0 ? 4096 : shifted;
-    const std::uint32_t claimed = spec.claimedHashCount ? spec.claimedHashCount : spec.hashCount;
-    const auto hashBytes = 16 * spec.hashCount;
-    const auto blockBytes = static_cast<std::uint32_t>(16 * spec.blocks.size());
-    Bytes file(spec.headerOffset, 0x5A);
-    if (spec.decoyMagicFirst) {
+    const std::uint32_t claimed =
+        layout.claimedHashCount ? layout.claimedHashCount : layout.hashCount;
+    const auto hashBytes = 16 * layout.hashCount;
+    const auto blockBytes = static_cast<std::uint32_t>(16 * layout.blocks.size());
+    Bytes file(layout.headerOffset, 0x5A);
+    if (layout.decoyMagicFirst) {
         const Bytes decoy = {'M', 'P', 'Q', 0x1A, 16, 0, 0, 0};
         std::copy(decoy.begin(), decoy.end(), file.begin());
     }
-    const std::uint32_t tablesAt = spec.tablesBeforeHeader ? 0 : spec.headerOffset + 32;
+    const std::uint32_t tablesAt = layout.tablesBeforeHeader ? 0 : layout.headerOffset + 32;
     const std::uint32_t dataAt =
-        spec.tablesBeforeHeader ? spec.headerOffset + 32 : tablesAt + hashBytes + blockBytes;
+        layout.tablesBeforeHeader ? layout.headerOffset + 32 : tablesAt + hashBytes + blockBytes;
 
     Bytes data;
     Bytes blockTable;
     std::size_t cut = 0;
-    for (const BlockSpec& blockSpec : spec.blocks) {
+    for (const BlockLayout& blockLayout : layout.blocks) {
         const std::uint32_t offsetField =
-            dataAt + static_cast<std::uint32_t>(data.size()) - spec.headerOffset;
-        const StoredBlock stored = storeBlock(blockSpec, sectorSize, offsetField);
+            dataAt + static_cast<std::uint32_t>(data.size()) - layout.headerOffset;
+        const StoredBlock stored = storeBlock(blockLayout, sectorSize, offsetField);
         putLittleEndian(blockTable, offsetField, 4);
         putLittleEndian(blockTable, stored.bytes.size(), 4);
-        putLittleEndian(blockTable, blockSpec.content.size(), 4);
+        putLittleEndian(blockTable, blockLayout.content.size(), 4);
         putLittleEndian(blockTable, stored.flags, 4);
         data.insert(data.end(), stored.bytes.begin(), stored.bytes.end());
         cut = stored.cutBy;
     }
     Bytes hashTable(hashBytes, 0xFF);
     std::uint32_t start = mpqHash(kScenarioName, MpqHashType::TableIndex) & (claimed - 1);
-    if (start >= spec.hashCount) {
+    if (start >= layout.hashCount) {
         start = 0;
     }
-    for (const HashSpec& h : spec.hashes) {
-        const std::size_t at = 16 * ((start + h.slot) % spec.hashCount);
+    for (const HashLayout& h : layout.hashes) {
+        const std::size_t at = 16 * ((start + h.slot) % layout.hashCount);
         putU32At(hashTable, at, mpqHash(kScenarioName, MpqHashType::NameA));
         putU32At(hashTable, at + 4, mpqHash(kScenarioName, MpqHashType::NameB));
         hashTable[at + 8] = static_cast<std::uint8_t>(h.locale);
@@ -207,17 +208,17 @@ inline Bytes buildMpq(const ArchiveSpec& spec) {
     putLittleEndian(header, 32, 4);
     putLittleEndian(header, 0, 4);  // archive size: ignored, as in protected maps
     putLittleEndian(header, 0, 2);
-    putLittleEndian(header, spec.sectorShift, 2);
-    putLittleEndian(header, tablesAt - spec.headerOffset, 4);
-    putLittleEndian(header, tablesAt + hashBytes - spec.headerOffset, 4);
-    putLittleEndian(header, claimed | spec.countJunk, 4);
-    putLittleEndian(header, static_cast<std::uint32_t>(spec.blocks.size()) | spec.countJunk, 4);
+    putLittleEndian(header, layout.sectorShift, 2);
+    putLittleEndian(header, tablesAt - layout.headerOffset, 4);
+    putLittleEndian(header, tablesAt + hashBytes - layout.headerOffset, 4);
+    putLittleEndian(header, claimed | layout.countJunk, 4);
+    putLittleEndian(header, static_cast<std::uint32_t>(layout.blocks.size()) | layout.countJunk, 4);
 
-    if (spec.tablesBeforeHeader) {
+    if (layout.tablesBeforeHeader) {
         file.resize(std::max<std::size_t>(file.size(), hashBytes + blockBytes), 0x5A);
         std::copy(hashTable.begin(), hashTable.end(), file.begin());
         std::copy(blockTable.begin(), blockTable.end(), file.begin() + hashBytes);
-        file.resize(spec.headerOffset, 0x5A);
+        file.resize(layout.headerOffset, 0x5A);
         file.insert(file.end(), header.begin(), header.end());
     } else {
         file.insert(file.end(), header.begin(), header.end());
@@ -231,10 +232,10 @@ inline Bytes buildMpq(const ArchiveSpec& spec) {
 
 // One scenario, DCL-compressed and encrypted as most maps store it.
 inline Bytes simpleMap(const Bytes& chk) {
-    ArchiveSpec spec;
-    spec.blocks = {{chk, SectorCoding::DclMasked, true}};
-    spec.hashes = {{0, 0}};
-    return buildMpq(spec);
+    ArchiveLayout layout;
+    layout.blocks = {{chk, SectorCoding::DclMasked, true}};
+    layout.hashes = {{0, 0}};
+    return buildMpq(layout);
 }
 
 }  // namespace qrvl::test
