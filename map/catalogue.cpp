@@ -27,7 +27,13 @@ void Catalogue::rebuildCatalogue(const std::wstring& directoryText) {
     allMaps_ = MapCollection{};
     leftOutMaps_ = 0;
     lastYield_.reset();
+    if (rebuildObserver_) {
+        rebuildObserver_(true);
+    }
     scanMaps(lister_->open(directoryText), run);
+    if (rebuildObserver_ && current(run)) {
+        rebuildObserver_(false);
+    }
 }
 
 void Catalogue::appendMap(MapKind kind, const DirectoryFile& file) {

@@ -57,6 +57,12 @@ class Catalogue {
         observer_ = std::move(observer);
     }
 
+    // Told when a rebuild empties the collections (true), and when its scan has walked the whole
+    // tree (false); a rebuild that a newer one interrupted never reports its end.
+    void setRebuildObserver(std::function<void(bool started)> observer) {
+        rebuildObserver_ = std::move(observer);
+    }
+
     // Empties the three collections and scans the directory named by the text, used unchanged.
     // A rebuild started from inside the yield replaces the collections, and the scan it
     // interrupted stops at its next step without adding anything more.
@@ -79,6 +85,7 @@ class Catalogue {
     std::shared_ptr<Clock> clock_;
     std::function<void()> yield_;
     std::function<void(const CataloguedMap&)> observer_;
+    std::function<void(bool)> rebuildObserver_;
     std::optional<std::uint64_t> lastYield_;
     std::uint64_t generation_ = 0;
     MapCollection allMaps_;

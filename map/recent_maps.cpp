@@ -82,8 +82,12 @@ bool RecentMapsUpdate::modifyReg(const MapCollection& col) {
     }
 
     try {
-        return registry_.SetRegistryValue(kRecentMapsValue, recentMapsText(*pick, oldPieces),
-                                          static_cast<std::int32_t>(reg::kTypeMultiSz));
+        if (!registry_.SetRegistryValue(kRecentMapsValue, recentMapsText(*pick, oldPieces),
+                                        static_cast<std::int32_t>(reg::kTypeMultiSz))) {
+            return false;
+        }
+        lastPick_ = *pick;
+        return true;
     } catch (const Error&) {
         // A write that fails leaves the game's list as it was.
         return false;

@@ -57,6 +57,8 @@ class RecentMapsUpdate {
     }
 
     RegistryRoutines& registry() { return registry_; }
+    // The map the latest successful write put at the head; empty before the first.
+    const std::wstring& lastPick() const noexcept { return lastPick_; }
 
   private:
     const std::wstring* drawPick(const MapCollection& col);
@@ -64,6 +66,7 @@ class RecentMapsUpdate {
     RegistryRoutines registry_;
     std::shared_ptr<RandomSource> random_;
     std::function<bool(const std::wstring&)> mayPick_;
+    std::wstring lastPick_;
 };
 
 }  // namespace qrvl

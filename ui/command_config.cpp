@@ -36,7 +36,8 @@ CommandConfig readCommandConfig(const std::wstring& appPath,
             return std::wstring();
         }
     };
-    config.saved = SavedSettings{value(kPathKey), value(kScmKey) == kYes, value(kScxKey) == kYes};
+    config.saved = SavedSettings{value(kPathKey), value(kScmKey) == kYes, value(kScxKey) == kYes,
+                                 parseMapFilter(value(kPlayersKey), value(kTilesetsKey))};
     return config;
 }
 

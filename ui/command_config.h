@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "mapfile/map_filter.h"
 #include "ui/form1.h"
 
 namespace qrvl {
@@ -15,6 +16,7 @@ struct SavedSettings {
     std::wstring path;
     bool scm = false;
     bool scx = false;
+    MapFilter filter;
 };
 
 struct CommandConfig {

@@ -12,6 +12,10 @@ inline constexpr wchar_t kConfigSection[] = L"QRVL";
 inline constexpr wchar_t kPathKey[] = L"path";
 inline constexpr wchar_t kScmKey[] = L"scm";
 inline constexpr wchar_t kScxKey[] = L"scx";
+// The map filter (map_filter.h); missing or empty, a key lets any map through. Older builds
+// ignore both.
+inline constexpr wchar_t kPlayersKey[] = L"players";
+inline constexpr wchar_t kTilesetsKey[] = L"tilesets";
 // A box is ticked only by exactly this value; anything else leaves it clear.
 inline constexpr wchar_t kYes[] = L"yes";
 inline constexpr wchar_t kNo[] = L"no";
@@ -20,5 +24,9 @@ inline constexpr wchar_t kNo[] = L"no";
 // written through the ANSI calls, so an exe folder whose name the code page cannot spell is named
 // by its short form, or its settings would be lost.
 std::wstring configFile(const AnsiPathApi& api, const std::wstring& appPath);
+
+// "<appPath>\qrvl-maps.cache": what the maps said, kept beside config.ini. Opened by its wide
+// name, so it needs no short form.
+std::wstring mapCacheFile(const std::wstring& appPath);
 
 }  // namespace qrvl

@@ -9,8 +9,11 @@
 #include "map/ansi_path.h"
 #include "map/catalogue.h"
 #include "map/recent_maps.h"
+#include "mapfile/map_reader.h"
+#include "mapfile/map_reading_worker.h"
 #include "settings/cini.h"
 #include "ui/config_ini.h"
+#include "ui/fitting_maps.h"
 #include "ui/folders.h"
 
 namespace qrvl {
@@ -58,13 +61,23 @@ struct Form1::Owned {
                            [] { return std::make_shared<ClockSeededRandom>(); })),
           ansiPaths(orDefault(std::move(seams.ansiPaths), systemAnsiPathApi)),
           catalogue(orDefault(std::move(seams.directories), systemDirectoryLister), ansiPaths),
-          follower(catalogue, orDefault(std::move(seams.watch), systemDirectoryWatch), host) {}
+          follower(catalogue, orDefault(std::move(seams.watch), systemDirectoryWatch), host),
+          mapReader(seams.mapReader ? std::move(seams.mapReader) : MapFileReader(readMapFile)) {}
 
     CINI ini;
     RecentMapsUpdate update;
     std::shared_ptr<AnsiPathApi> ansiPaths;
     Catalogue catalogue;
     CatalogueFollower follower;
+    MapFileReader mapReader;
+    // Every map of the latest rebuild, what each said and which fit: kept without a filter too,
+    // so that a filter chosen later applies without a rescan.
+    FittingMaps maps;
+    // Only while a filter is set (or was, since the latest rebuild).
+    std::unique_ptr<MapReadingWorker> worker;
+    bool rebuildDone = false;
+    // An update found no fitting map: the first one read makes the update then.
+    bool updateWaiting = false;
 };
 
 Form1::Form1(Form1Host& host, ShellApi& shell, Form1Seams seams)
@@ -84,6 +97,9 @@ Form1::Form1(Form1Host& host, ShellApi& shell, Form1Seams seams)
     owned_->catalogue.setYield([this] { host_.DoEvents(); });
     owned_->update.setPickCheck(
         [this](const std::wstring& map) { return owned_->follower.mayPick(map); });
+    mapFilter.Click = [this] { mapFilter_Click(); };
+    owned_->catalogue.setRebuildObserver([this](bool started) { rebuildStep(started); });
+    owned_->catalogue.setMapObserver([this](const CataloguedMap& map) { mapFound(map); });
 }
 
 Form1::~Form1() = default;
@@ -92,6 +108,14 @@ void Form1::Form_Load() {
     CINI& ini = owned_->ini;
     skipOnFailure([&] { ini.path(configFile(*owned_->ansiPaths, host_.AppPath())); });
     skipOnFailure([&] { ini.Section(kConfigSection); });
+
+    // The filter before the folder, so that its maps are read while the scan goes on.
+    skipOnFailure([&] {
+        ini.Key(kPlayersKey);
+        const std::wstring players = ini.Value();
+        ini.Key(kTilesetsKey);
+        useFilter(parseMapFilter(players, ini.Value()));
+    });
 
     bool firstRun = false;
     skipOnFailure([&] { firstRun = !host_.OrdinaryFileExists(ini.path()); });
@@ -125,7 +149,7 @@ void Form1::Form_Resize() {
     if (host_.WindowState() == kWindowMinimised) {
         host_.Visible(false);
         inTray_ = true;
-        tray_.AddTrayIcon(kTrayTip);
+        tray_.AddTrayIcon(trayTip());
     } else {
         host_.Visible(true);
         inTray_ = false;
@@ -170,6 +194,18 @@ void Form1::info_Click() {
     host_.ShowAbout();
 }
 
+void Form1::mapFilter_Click() {
+    // One Filter window at a time: the menus stay reachable while it is open only through
+    // nested loops, and a second would save over the first.
+    if (filterOpen_) {
+        return;
+    }
+    filterOpen_ = true;
+    host_.ShowFilter(*this);
+    filterOpen_ = false;
+    FilterChanged = nullptr;
+}
+
 void Form1::Text1_Change() {
     // A copy: handlers run inside the scan may change the box while it walks.
     const std::wstring text = Text1.Text();
@@ -199,10 +235,134 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::chooseList() {
-    skipOnFailure([&] {
-        owned_->update.chooseList(scm.Value() != CheckBox::kUnchecked,
-                                  scx.Value() != CheckBox::kUnchecked, owned_->catalogue);
-    });
+    const bool scmTicked = scm.Value() != CheckBox::kUnchecked;
+    const bool scxTicked = scx.Value() != CheckBox::kUnchecked;
+    if (!owned_->maps.filter().active()) {
+        skipOnFailure([&] { owned_->update.chooseList(scmTicked, scxTicked, owned_->catalogue); });
+        return;
+    }
+    MapCollection* fitting = owned_->maps.chosenList(scmTicked, scxTicked);
+    if (!fitting) {
+        return;
+    }
+    owned_->updateWaiting = fitting->Count() < 1;
+    bool wrote = false;
+    skipOnFailure([&] { wrote = owned_->update.modifyReg(*fitting); });
+    if (wrote) {
+        showPick();
+    }
+}
+
+void Form1::showPick() {
+    if (inTray_) {
+        tray_.SetTip(trayTip());
+    }
+    if (FilterChanged) {
+        FilterChanged();
+    }
+}
+
+std::wstring Form1::trayTip() const {
+    const std::wstring& pick = owned_->update.lastPick();
+    const MapReading* reading = pick.empty() ? nullptr : owned_->maps.readingOf(pick);
+    if (!reading || !reading->info) {
+        return kTrayTip;
+    }
+    return std::wstring(kTrayTip) + L"\n" + reading->info->title;
+}
+
+void Form1::rebuildStep(bool started) {
+    if (!started) {
+        owned_->rebuildDone = true;
+        if (owned_->worker) {
+            owned_->worker->allGiven();
+        }
+        return;
+    }
+    owned_->maps.startOver();
+    owned_->rebuildDone = false;
+    if (owned_->maps.filter().active()) {
+        startReading();
+    } else {
+        // A filter cleared since the latest rebuild: no map is opened any more.
+        owned_->worker.reset();
+    }
+}
+
+void Form1::mapFound(const CataloguedMap& map) {
+    owned_->maps.add(map);
+    if (owned_->worker) {
+        owned_->worker->add({*map.file.path, map.file.stamp});
+    }
+}
+
+void Form1::startReading() {
+    if (!owned_->worker) {
+        owned_->worker = std::make_unique<MapReadingWorker>(
+            owned_->mapReader, mapCacheFile(host_.AppPath()), [this] { host_.PostMapsRead(); });
+    }
+    MapReadingWorker& worker = *owned_->worker;
+    worker.startOver();
+    // The maps this rebuild found so far; the rest follow as the scan finds them.
+    for (const FittingMaps::Entry& entry : owned_->maps.entries()) {
+        worker.add({entry.fullPath, entry.stamp});
+    }
+    if (owned_->rebuildDone) {
+        worker.allGiven();
+    }
+}
+
+void Form1::useFilter(const MapFilter& filter) {
+    const bool wasActive = owned_->maps.filter().active();
+    owned_->maps.setFilter(filter);
+    if (filter.active() && !wasActive && !owned_->worker) {
+        startReading();
+    }
+}
+
+void Form1::MapsRead() {
+    if (!owned_->worker) {
+        return;
+    }
+    for (MapRead& read : owned_->worker->take()) {
+        owned_->maps.read(read.index, std::move(read.reading));
+    }
+    if (owned_->updateWaiting && owned_->maps.filter().active()) {
+        const MapCollection* fitting = owned_->maps.chosenList(
+            scm.Value() != CheckBox::kUnchecked, scx.Value() != CheckBox::kUnchecked);
+        if (fitting && fitting->Count() > 0) {
+            // The update that found nothing is made now, rather than a tick later.
+            chooseList();
+        }
+    }
+    if (FilterChanged) {
+        FilterChanged();
+    }
+}
+
+MapFilter Form1::CurrentFilter() {
+    return owned_->maps.filter();
+}
+
+FitCounts Form1::Counts(const MapFilter& filter) {
+    return owned_->maps.counts(filter, scm.Value() != CheckBox::kUnchecked,
+                               scx.Value() != CheckBox::kUnchecked);
+}
+
+std::optional<MapInfo> Form1::LastPick() {
+    const std::wstring& pick = owned_->update.lastPick();
+    const MapReading* reading = pick.empty() ? nullptr : owned_->maps.readingOf(pick);
+    return reading ? reading->info : std::nullopt;
+}
+
+void Form1::ApplyFilter(const MapFilter& filter) {
+    CINI& ini = owned_->ini;
+    skipOnFailure([&] { ini.Key(kPlayersKey); });
+    skipOnFailure([&] { ini.Value(playersValue(filter)); });
+    skipOnFailure([&] { ini.Key(kTilesetsKey); });
+    skipOnFailure([&] { ini.Value(tilesetsValue(filter)); });
+    // The next update draws with it; the maps already read need no second reading.
+    useFilter(filter);
 }
 
 void Form1::TrayCallback(std::intptr_t lParam) {
@@ -233,7 +393,7 @@ Catalogue& Form1::catalogue() noexcept {
 
 void Form1::TaskbarCreated() {
     if (inTray_) {
-        tray_.AddTrayIcon(kTrayTip);
+        tray_.AddTrayIcon(trayTip());
     }
 }
 

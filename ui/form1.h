@@ -11,10 +11,13 @@
 #include "map/directory_lister.h"
 #include "map/directory_watch.h"
 #include "map/random_source.h"
+#include "mapfile/cached_reading.h"
+#include "mapfile/map_filter.h"
 #include "registry/registry_api.h"
 #include "settings/form_window.h"
 #include "settings/profile_api.h"
 #include "ui/controls.h"
+#include "ui/filter_form.h"
 #include "ui/shell_api.h"
 #include "ui/tray.h"
 
@@ -42,6 +45,11 @@ class Form1Host : public TrayWindow, public FollowerHost {
     virtual void PopupYESNO(std::uint32_t flags) = 0;
     // Shows the About window modally, owned by this window; returns when it is unloaded.
     virtual void ShowAbout() = 0;
+    // Shows the Filter window modally over `source`, owned by this window; returns when it is
+    // unloaded.
+    virtual void ShowFilter(FilterSource& source) = 0;
+    // Called from the map-reading thread: asks for Form1::MapsRead on the window's thread.
+    virtual void PostMapsRead() = 0;
     // Ends the process at once. The real one never returns; a fake may.
     virtual void End() = 0;
     // Handles every pending window event, then returns (the catalogue scan's yield).
@@ -57,6 +65,8 @@ struct Form1Seams {
     // The ANSI calls' code page and short names: how maps and config.ini are spelled for them.
     std::shared_ptr<AnsiPathApi> ansiPaths;
     std::shared_ptr<DirectoryWatch> watch;
+    // How a map file is read when a filter asks (readMapFile when empty).
+    MapFileReader mapReader;
 };
 
 inline constexpr wchar_t kForm1Caption[] = L"Quorvel picker";
@@ -77,7 +87,10 @@ inline constexpr std::uint32_t kWmRButtonUp = 0x0205;
 // decision runs on the one user-interface thread (the watch only wakes it), and every handler
 // may nest inside another (setting a control raises its handler; the scan, the folder dialog
 // and the About window run the event loop).
-class Form1 {
+//
+// With a filter in config.ini, a thread reads the catalogue's maps after each rebuild (through
+// the cache beside config.ini), and the updates draw only from the maps read so far that fit.
+class Form1 : private FilterSource {
   public:
     Form1(Form1Host& host, ShellApi& shell, Form1Seams seams = {});
     ~Form1();
@@ -105,6 +118,12 @@ class Form1 {
     void WatchChanges();
     // The settle timer ran out (FollowerHost::StartSettleTimer).
     void WatchSettled();
+    // Readings of maps wait (Form1Host::PostMapsRead).
+    void MapsRead();
+    void mapFilter_Click();  // "Map filter..."
+
+    // Told, while the Filter window is open, whenever more maps were read or a map was picked.
+    std::function<void()> FilterChanged;
 
     // True while minimised into the notification area.
     bool InTray() const noexcept { return inTray_; }
@@ -124,18 +143,33 @@ class Form1 {
     Command info{L"About"};
     Command YESNO{L""};
     Command leave2{L"Exit"};
+    Command mapFilter{filter_text::kMenuItem};
 
   private:
     struct Owned;
     void saveCheckBox(const wchar_t* key, const CheckBox& box);
     void chooseList();
     void exitProgram();
+    void rebuildStep(bool started);
+    void mapFound(const CataloguedMap& map);
+    void useFilter(const MapFilter& filter);
+    void startReading();
+    // "Quorvel picker", with the last pick's title on a second line when it was read.
+    std::wstring trayTip() const;
+    void showPick();
+
+    // FilterSource, for the Filter window
+    MapFilter CurrentFilter() override;
+    FitCounts Counts(const MapFilter& filter) override;
+    std::optional<MapInfo> LastPick() override;
+    void ApplyFilter(const MapFilter& filter) override;
 
     Form1Host& host_;
     ShellApi& shell_;
     Tray tray_;
     std::unique_ptr<Owned> owned_;
     bool inTray_ = false;
+    bool filterOpen_ = false;
 };
 
 }  // namespace qrvl

@@ -9,7 +9,10 @@
 #include "common/error.h"
 #include "map/catalogue.h"
 #include "map/recent_maps.h"
+#include "mapfile/map_reader.h"
 #include "ui/command_config.h"
+#include "ui/config_ini.h"
+#include "ui/fitting_maps.h"
 
 namespace qrvl {
 
@@ -24,6 +27,19 @@ std::wstring kindsText(bool scm, bool scx) {
 
 PickResult failed(std::wstring reason) {
     return {kPickFailedStatus, L"qrvl: " + std::move(reason)};
+}
+
+// Reads every map the scan found through the cache beside config.ini, as the window's worker
+// does: the cache then keeps the maps of both kinds whatever the boxes say.
+void readAll(FittingMaps& maps, const std::wstring& appPath, const MapFileReader& given) {
+    const MapFileReader reader = given ? given : MapFileReader(readMapFile);
+    const std::wstring cacheFile = mapCacheFile(appPath);
+    MapCache cache = loadMapCache(cacheFile);
+    for (std::size_t i = 0; i < maps.entries().size(); ++i) {
+        const FittingMaps::Entry& entry = maps.entries()[i];
+        maps.read(i, readThroughCache(cache, entry.fullPath, entry.stamp, reader));
+    }
+    saveMapCache(cache, cacheFile);
 }
 
 }  // namespace
@@ -63,15 +79,32 @@ PickResult pickOnce(const std::wstring& appPath,
     RecentMapsUpdate update(
         seams.registry ? std::move(seams.registry) : reg::systemRegistryApi(),
         seams.random ? std::move(seams.random) : std::make_shared<ClockSeededRandom>());
+    FittingMaps maps;
+    const bool filtered = saved.filter.active();
+    if (filtered) {
+        maps.setFilter(saved.filter);
+        catalogue.setMapObserver([&maps](const CataloguedMap& map) { maps.add(map); });
+    }
     const MapCollection* chosen = nullptr;
+    const MapCollection* fitting = nullptr;
     try {
         catalogue.rebuildCatalogue(saved.path);
         chosen = RecentMapsUpdate::chosenList(saved.scm, saved.scx, catalogue);
-        if (update.modifyReg(*chosen)) {
+        if (filtered) {
+            readAll(maps, appPath, seams.mapReader);
+            fitting = maps.chosenList(saved.scm, saved.scx);
+        }
+        if (update.modifyReg(filtered ? *fitting : *chosen)) {
             return {kPickWroteStatus, {}};
         }
     } catch (const Error&) {
         // Passed over as the window passes it over; the reason follows from what is known.
+    }
+    if (chosen && chosen->Count() > 0 && fitting && fitting->Count() < 1) {
+        const FitCounts counts = maps.counts(saved.filter, saved.scm, saved.scx);
+        return failed(L"no maps fit " + describeFilter(saved.filter) + L" (" +
+                      std::to_wstring(counts.maps) + L" maps, " +
+                      std::to_wstring(counts.unreadable) + L" unreadable)");
     }
     if (!chosen || chosen->Count() < 1) {
         std::wstring reason =

@@ -31,7 +31,9 @@ struct PickResult {
 // One update with the settings in config.ini beside the exe, as a tick of the window's timer
 // makes it: the saved directory scanned, one map of the ticked kinds written at the head of the
 // game's "Recent Maps". It only reads config.ini, and without one it fails rather than asking for
-// a folder. `ordinaryFileExists` answers as Form1Host::OrdinaryFileExists does.
+// a folder. `ordinaryFileExists` answers as Form1Host::OrdinaryFileExists does. With a filter in
+// config.ini, every map is read (through the cache beside it) and the pick is among those that
+// fit; when none does, the reason names the filter and the counts.
 PickResult pickOnce(const std::wstring& appPath,
                     const std::function<bool(const std::wstring&)>& ordinaryFileExists,
                     Form1Seams seams = {});

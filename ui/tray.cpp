@@ -44,12 +44,26 @@ void Tray::AddTrayIcon(const std::wstring& tip) {
         record_.hIcon = window_.Icon();
     } catch (const Error&) {
     }
+    storeTip(tip);
+    shell_.Shell_NotifyIconA(kNimAdd, &record_);
+    shown_ = true;
+}
+
+void Tray::SetTip(const std::wstring& tip) {
+    if (!shown_ || !storeTip(tip)) {
+        return;
+    }
+    shell_.Shell_NotifyIconA(kNimModify, &record_);
+}
+
+bool Tray::storeTip(const std::wstring& tip) {
     const std::string bytes = fittedTip(shell_.codec(), tip);
+    const bool same = std::strlen(record_.szTip) == bytes.size() &&
+                      std::memcmp(record_.szTip, bytes.data(), bytes.size()) == 0;
     std::fill(std::begin(record_.szTip), std::end(record_.szTip), ' ');
     std::memcpy(record_.szTip, bytes.data(), bytes.size());
     record_.szTip[bytes.size()] = '\0';
-    shell_.Shell_NotifyIconA(kNimAdd, &record_);
-    shown_ = true;
+    return !same;
 }
 
 void Tray::RemoveTrayIcon() {

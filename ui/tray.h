@@ -35,6 +35,9 @@ class Tray {
     // the tip) and adds the icon. The tip field holds 63 bytes and a NUL, the rest blanks; a
     // longer tip is cut to the whole characters that fit.
     void AddTrayIcon(const std::wstring& tip);
+    // A new tip for the icon shown (NIM_MODIFY with the record as the last add left it); nothing
+    // while no icon is shown or when the tip is the same.
+    void SetTip(const std::wstring& tip);
     // Removes the icon the record describes; harmless when there is none.
     void RemoveTrayIcon();
 
@@ -43,6 +46,9 @@ class Tray {
     const NotifyIconDataA& TrayIconData() const noexcept { return record_; }
 
   private:
+    // Fills szTip; true when it changed.
+    bool storeTip(const std::wstring& tip);
+
     ShellApi& shell_;
     TrayWindow& window_;
     NotifyIconDataA record_{};

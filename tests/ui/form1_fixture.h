@@ -4,16 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "map/recent_maps.h"
+#include "mapfile/map_reader.h"
 #include "registry/portable_registry_store.h"
 #include "registry/registry_routines.h"
 #include "settings/portable_profile_engine.h"
@@ -49,6 +53,14 @@ class FakeHost final : public Form1Host {
         log.push_back("popup " + std::to_string(flags));
     }
     void ShowAbout() override { log.push_back("about"); }
+    void ShowFilter(FilterSource& source) override {
+        log.push_back("filter");
+        if (onFilter) {
+            onFilter(source);
+        }
+    }
+    // From the reading thread: counted, and the test calls Form1::MapsRead itself.
+    void PostMapsRead() override { ++mapsReadPosts; }
     // Records how many shell calls came before the end.
     void End() override { log.push_back("end after " + std::to_string(shell->notifies.size())); }
     void DoEvents() override {
@@ -67,7 +79,36 @@ class FakeHost final : public Form1Host {
     std::vector<std::string> log;
     std::function<void()> pending;  // run by the next yield
     int watchPosts = 0;
+    std::atomic<int> mapsReadPosts = 0;
+    std::function<void(FilterSource&)> onFilter;  // run inside ShowFilter
     std::optional<std::uint32_t> settleTimer;
+};
+
+// Map files by path, as the reader seam gives them; a path not listed is unreadable. Readings
+// come from the window's reading thread, so every member is used under the lock.
+struct FakeMapFiles {
+    std::mutex mutex;
+    std::map<std::wstring, MapInfo> infos;
+    std::vector<std::wstring> opened;
+
+    void add(const std::wstring& path, int players, Tileset tileset) {
+        const std::lock_guard lock(mutex);
+        infos[path] = MapInfo{path.substr(path.find_last_of(L"\\/") + 1), L"", players, 64, 64,
+                              tileset};
+    }
+    std::size_t openedCount() {
+        const std::lock_guard lock(mutex);
+        return opened.size();
+    }
+    MapFileReader reader() {
+        return [this](const std::wstring& path) {
+            const std::lock_guard lock(mutex);
+            opened.push_back(path);
+            const auto found = infos.find(path);
+            return found == infos.end() ? MapReading{std::nullopt, "not a map"}
+                                        : MapReading{found->second, {}};
+        };
+    }
 };
 
 // The map tree, where trailing blanks and separators name the same directory.
@@ -117,9 +158,11 @@ class Form1Test : public ::testing::Test {
         routines.KeyRoot(kGameKeyPath);
         return toText(routines.GetRegistryValue(kRecentMapsValue));
     }
+    Form1Seams seams() {
+        return Form1Seams{engine, store, lister, random, ansiPaths, watch, mapFiles->reader()};
+    }
     Form1& load() {
-        form = std::make_unique<Form1>(host, shell,
-                                       Form1Seams{engine, store, lister, random, ansiPaths, watch});
+        form = std::make_unique<Form1>(host, shell, seams());
         host.form = form.get();
         form->Form_Load();
         return *form;
@@ -134,6 +177,7 @@ class Form1Test : public ::testing::Test {
     std::shared_ptr<ScriptedRandom> random = std::make_shared<ScriptedRandom>();
     std::shared_ptr<FakeAnsiPathApi> ansiPaths = std::make_shared<FakeAnsiPathApi>();
     std::shared_ptr<FakeDirectoryWatch> watch = std::make_shared<FakeDirectoryWatch>();
+    std::shared_ptr<FakeMapFiles> mapFiles = std::make_shared<FakeMapFiles>();
     std::unique_ptr<Form1> form;
 
   private:

@@ -26,7 +26,7 @@ class ListCommandTest : public Form1Test {
             host.appPath,
             [this](const std::wstring& path) { return host.OrdinaryFileExists(path); },
             [this](const std::wstring& line) { lines.push_back(line); },
-            Form1Seams{engine, store, lister, random, ansiPaths, watch}, listSeams);
+            seams(), listSeams);
     }
     std::vector<std::wstring> lines;
     std::vector<std::wstring> read;

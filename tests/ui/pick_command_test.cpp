@@ -35,7 +35,7 @@ class PickCommandTest : public Form1Test {
         return pickOnce(
             host.appPath,
             [this](const std::wstring& path) { return host.OrdinaryFileExists(path); },
-            Form1Seams{engine, store, lister, random, ansiPaths, watch});
+            seams());
     }
     // The game's key made anew, empty, or removed.
     void gameKey(bool present) {

@@ -23,6 +23,9 @@ constexpr UINT_PTR kSettleTimerId = 2;
 // Posted by the maps directory's watch from its own thread. A posted message reaches the window
 // through every loop that runs on its thread: ours, the About window's and the folder dialog's.
 constexpr UINT kWatchChangesMessage = WM_APP + 2;
+// Posted by the map-reading thread when readings wait; as kWatchChangesMessage, it is handled in
+// whatever loop runs, the scan's yields included.
+constexpr UINT kMapsReadMessage = WM_APP + 3;
 
 // Which captions the message font must fit: a label's whole width, a check box's after its box.
 enum class CaptionFit { None, Whole, AfterBox };
@@ -226,6 +229,9 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case kWatchChangesMessage:
             form_->WatchChanges();
             return 0;
+        case kMapsReadMessage:
+            form_->MapsRead();
+            return 0;
         case kTrayCallbackMessage:
             form_->TrayCallback(static_cast<std::intptr_t>(lParam));
             return 0;
@@ -375,6 +381,14 @@ void MainWindow::PopupYESNO(std::uint32_t flags) {
 
 void MainWindow::ShowAbout() {
     showAbout(window_, *shell_);
+}
+
+void MainWindow::ShowFilter(FilterSource&) {
+    // The Filter window comes next.
+}
+
+void MainWindow::PostMapsRead() {
+    PostMessageW(window_, kMapsReadMessage, 0, 0);
 }
 
 void MainWindow::End() {

@@ -65,6 +65,8 @@ class MainWindow : public Form1Host {
     void SetForegroundWindow() override;
     void PopupYESNO(std::uint32_t flags) override;
     void ShowAbout() override;
+    void ShowFilter(FilterSource& source) override;
+    void PostMapsRead() override;
     void End() override;
     void DoEvents() override;
     // FollowerHost, through the window's own message queue

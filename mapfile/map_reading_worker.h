@@ -1,0 +1,78 @@
+// A thread that reads the catalogue's maps through the cache while the window goes on.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/file_stamp.h"
+#include "mapfile/cached_reading.h"
+#include "mapfile/map_cache.h"
+
+namespace qrvl {
+
+// A map to read: its full path (the cache's key) and the stamp its listing gave, if any.
+struct MapToRead {
+    std::wstring path;
+    std::optional<FileStamp> stamp;
+};
+
+// A reading, with the position of its map among those given since the last startOver.
+struct MapRead {
+    std::size_t index;
+    MapReading reading;
+};
+
+// Maps are read one at a time in the order given, each through the cache. The window's thread
+// gives the maps and takes the readings; the worker only wakes it when readings wait, and sleeps
+// when it has read everything given. Once a round's maps are all given and read, the cache is
+// written back. Every member but the constructor runs on the thread that made the worker.
+class MapReadingWorker {
+  public:
+    // `readingsWaiting` runs on the worker's thread whenever a reading joins an empty outbox: it
+    // posts the window a message, whose handler calls take(). `cacheFile` empty keeps no cache.
+    MapReadingWorker(MapFileReader reader, std::wstring cacheFile,
+                     std::function<void()> readingsWaiting);
+    // Stops after the map being read, without writing the cache.
+    ~MapReadingWorker();
+    MapReadingWorker(const MapReadingWorker&) = delete;
+    MapReadingWorker& operator=(const MapReadingWorker&) = delete;
+
+    // A new rebuild began: the maps given so far and their readings not yet taken are dropped,
+    // and the reading of the map in hand is thrown away when it ends.
+    void startOver();
+    void add(MapToRead map);
+    // The round holds every map it will: when they are read, the cache is written back.
+    void allGiven();
+    // The readings that wait, in the order of their maps.
+    std::vector<MapRead> take();
+
+  private:
+    void run();
+    // With the lock held: true when the worker has something to do.
+    bool due() const;
+
+    MapFileReader reader_;
+    std::wstring cacheFile_;
+    std::function<void()> readingsWaiting_;
+    MapCache cache_;  // the worker's thread only
+    bool cacheLoaded_ = false;
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::uint64_t round_ = 0;
+    std::vector<MapToRead> given_;
+    std::size_t next_ = 0;
+    std::vector<MapRead> outbox_;
+    bool allGiven_ = false;
+    bool saved_ = false;
+    bool stop_ = false;
+    std::thread thread_;  // last: it starts once everything else is ready
+};
+
+}  // namespace qrvl
