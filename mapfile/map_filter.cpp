@@ -42,9 +42,8 @@ bool MapFilter::fits(const MapReading& reading) const noexcept {
         return false;
     }
     const MapInfo& info = *reading.info;
-    const bool playersFit =
-        players == 0 || (info.players >= 1 && info.players <= kMostPlayers &&
-                         has(players, info.players - 1));
+    const bool playersFit = players == 0 || (info.players >= 1 && info.players <= kMostPlayers &&
+                                             has(players, info.players - 1));
     const bool tilesetFits = tilesets == 0 || has(tilesets, static_cast<int>(info.tileset));
     return playersFit && tilesetFits;
 }

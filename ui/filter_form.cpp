@@ -67,9 +67,9 @@ void frmFilter::Form_Load() {
     const MapFilter filter = source_.CurrentFilter();
     for (std::size_t i = 0; i < Players.size(); ++i) {
         Players[i].Value(((filter.players >> i) & 1u) != 0 ? CheckBox::kChecked
-                                                            : CheckBox::kUnchecked);
+                                                           : CheckBox::kUnchecked);
         Tilesets[i].Value(((filter.tilesets >> i) & 1u) != 0 ? CheckBox::kChecked
-                                                              : CheckBox::kUnchecked);
+                                                             : CheckBox::kUnchecked);
     }
     Refresh();
 }

@@ -328,8 +328,8 @@ void Form1::MapsRead() {
         owned_->maps.read(read.index, std::move(read.reading));
     }
     if (owned_->updateWaiting && owned_->maps.filter().active()) {
-        const MapCollection* fitting = owned_->maps.chosenList(
-            scm.Value() != CheckBox::kUnchecked, scx.Value() != CheckBox::kUnchecked);
+        const MapCollection* fitting = owned_->maps.chosenList(scm.Value() != CheckBox::kUnchecked,
+                                                               scx.Value() != CheckBox::kUnchecked);
         if (fitting && fitting->Count() > 0) {
             // The update that found nothing is made now, rather than a tick later.
             chooseList();
@@ -389,6 +389,10 @@ void Form1::WatchSettled() {
 
 Catalogue& Form1::catalogue() noexcept {
     return owned_->catalogue;
+}
+
+const FittingMaps& Form1::fittingMaps() const noexcept {
+    return owned_->maps;
 }
 
 void Form1::TaskbarCreated() {

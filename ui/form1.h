@@ -130,6 +130,8 @@ class Form1 : private FilterSource {
     const Tray& tray() const noexcept { return tray_; }
     // The catalogue the updates draw from, as the scan and the watch keep it.
     Catalogue& catalogue() noexcept;
+    // The catalogue's maps as the filter sees them.
+    const FittingMaps& fittingMaps() const noexcept;
 
     Label Label1{L"Maps directory where to pick the map:"};
     CheckBox scm{L"Starcraft maps (*.scm)"};

@@ -93,8 +93,8 @@ struct FakeMapFiles {
 
     void add(const std::wstring& path, int players, Tileset tileset) {
         const std::lock_guard lock(mutex);
-        infos[path] = MapInfo{path.substr(path.find_last_of(L"\\/") + 1), L"", players, 64, 64,
-                              tileset};
+        infos[path] =
+            MapInfo{path.substr(path.find_last_of(L"\\/") + 1), L"", players, 64, 64, tileset};
     }
     std::size_t openedCount() {
         const std::lock_guard lock(mutex);

@@ -17,10 +17,14 @@ TEST(LaunchModeTest, OnlyASinglePickSwitchLeavesTheWindowClosed) {
         std::vector<std::wstring> arguments;
         LaunchMode mode;
     } rows[] = {
-        {{}, LaunchMode::Window},       {{L"/pick"}, LaunchMode::Pick},
-        {{L"/PICK"}, LaunchMode::Pick}, {{L"/pick", L"/pick"}, LaunchMode::Usage},
-        {{L"pick"}, LaunchMode::Usage}, {{L"/pickx"}, LaunchMode::Usage},
-        {{L""}, LaunchMode::Usage},      {{L"/List"}, LaunchMode::List},
+        {{}, LaunchMode::Window},
+        {{L"/pick"}, LaunchMode::Pick},
+        {{L"/PICK"}, LaunchMode::Pick},
+        {{L"/pick", L"/pick"}, LaunchMode::Usage},
+        {{L"pick"}, LaunchMode::Usage},
+        {{L"/pickx"}, LaunchMode::Usage},
+        {{L""}, LaunchMode::Usage},
+        {{L"/List"}, LaunchMode::List},
         {{L"/list", L"/pick"}, LaunchMode::Usage},
     };
     for (const auto& row : rows) {
@@ -34,8 +38,7 @@ class PickCommandTest : public Form1Test {
     PickResult pick() {
         return pickOnce(
             host.appPath,
-            [this](const std::wstring& path) { return host.OrdinaryFileExists(path); },
-            seams());
+            [this](const std::wstring& path) { return host.OrdinaryFileExists(path); }, seams());
     }
     // The game's key made anew, empty, or removed.
     void gameKey(bool present) {
@@ -53,6 +56,9 @@ class PickCommandTest : public Form1Test {
 TEST_F(PickCommandTest, WritesOneMapOfTheTickedKindsOrSaysWhyNot) {
     lister->tree.add(L"C:\\only-scx", {L"x.scx"});
     lister->tree.add(L"C:\\korean", {L"\uc9c0\ub3c4.scm"});
+    // c.scm cannot be read.
+    mapFiles->add(L"C:\\maps/b.scx", 2, Tileset::Ice);
+    mapFiles->add(L"C:\\maps/a.scm", 4, Tileset::Jungle);
     const struct {
         const char* what;
         std::optional<std::string> config;
@@ -76,6 +82,12 @@ TEST_F(PickCommandTest, WritesOneMapOfTheTickedKindsOrSaysWhyNot) {
          "; 1 left out, as the game could not open them", L""},
         {"no game key", "[QRVL]\npath=C:\\maps\\\nscm=yes\n", false, 1,
          "cannot write \"Recent Maps\"", L""},
+        {"a filter", "[QRVL]\npath=C:\\maps\\\nscm=yes\nscx=yes\nplayers=4\n", true, 0, "",
+         L"C:\\maps/a.scm"},
+        {"a filter of unknown words", "[QRVL]\npath=C:\\maps\\\nscm=yes\nscx=yes\nplayers=9\n",
+         true, 0, "", L"C:\\maps/b.scx"},
+        {"no map fits", "[QRVL]\npath=C:\\maps\\\nscm=yes\nscx=yes\nplayers=2\ntilesets=jungle\n",
+         true, 1, "no maps fit players 2 and tilesets Jungle (3 maps, 1 unreadable)", L""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);

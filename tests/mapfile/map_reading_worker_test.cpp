@@ -1,0 +1,161 @@
+// The reading thread: order, starting over, stopping, and the cache it keeps.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "mapfile/map_reading_worker.h"
+#include "tests/scratch_folder.h"
+
+namespace qrvl::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+MapReading titled(const std::wstring& path) {
+    return MapReading{MapInfo{path, L"", 2, 64, 64, Tileset::Ice}, {}};
+}
+
+// A reader that counts its readings and, while held, keeps the worker inside a reading.
+class GatedReader {
+  public:
+    MapFileReader reader() {
+        return [this](const std::wstring& path) {
+            std::unique_lock lock(mutex_);
+            read_.push_back(path);
+            changed_.notify_all();
+            changed_.wait(lock, [this] { return !held_; });
+            return titled(path);
+        };
+    }
+    void hold(bool held) {
+        const std::lock_guard lock(mutex_);
+        held_ = held;
+        changed_.notify_all();
+    }
+    // Waits until `count` readings have begun.
+    bool begun(std::size_t count) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, 10s, [&] { return read_.size() >= count; });
+    }
+    std::size_t readCount() {
+        const std::lock_guard lock(mutex_);
+        return read_.size();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::wstring> read_;
+    bool held_ = false;
+};
+
+// Takes readings until `count` have come, or 10 s pass.
+std::vector<MapRead> takeUntil(MapReadingWorker& worker, std::size_t count) {
+    std::vector<MapRead> all;
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (all.size() < count && std::chrono::steady_clock::now() < end) {
+        for (MapRead& read : worker.take()) {
+            all.push_back(std::move(read));
+        }
+        std::this_thread::sleep_for(1ms);
+    }
+    return all;
+}
+
+TEST(MapReadingWorkerTest, ReadsInTheOrderGivenAndWakesTheWindowOnlyForAnEmptyOutbox) {
+    GatedReader gate;
+    std::atomic<int> wakes = 0;
+    MapReadingWorker worker(gate.reader(), L"", [&wakes] { ++wakes; });
+    worker.startOver();
+    for (const wchar_t* path : {L"a.scm", L"b.scx", L"c.scm"}) {
+        worker.add({path, std::nullopt});
+    }
+    ASSERT_TRUE(gate.begun(3));
+    const std::vector<MapRead> reads = takeUntil(worker, 3);
+    ASSERT_EQ(reads.size(), 3u);
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+        EXPECT_EQ(reads[i].index, i);
+    }
+    EXPECT_EQ(reads[2].reading.info->title, L"c.scm");
+    EXPECT_GE(wakes, 1);
+    EXPECT_LE(wakes, 3);
+}
+
+TEST(MapReadingWorkerTest, ANewRoundDropsTheMapInHandAndEverythingNotYetTaken) {
+    GatedReader gate;
+    MapReadingWorker worker(gate.reader(), L"", [] {});
+    gate.hold(true);
+    worker.startOver();
+    worker.add({L"old-1.scm", std::nullopt});
+    worker.add({L"old-2.scm", std::nullopt});
+    ASSERT_TRUE(gate.begun(1));
+    worker.startOver();
+    worker.add({L"new.scm", std::nullopt});
+    gate.hold(false);
+    const std::vector<MapRead> reads = takeUntil(worker, 1);
+    ASSERT_EQ(reads.size(), 1u);
+    EXPECT_EQ(reads[0].index, 0u);
+    EXPECT_EQ(reads[0].reading.info->title, L"new.scm");
+    std::this_thread::sleep_for(50ms);
+    EXPECT_TRUE(worker.take().empty());
+    EXPECT_EQ(gate.readCount(), 2u);  // old-2 was never opened
+}
+
+TEST(MapReadingWorkerTest, StopsAfterTheMapInHandWhenTheWindowGoes) {
+    GatedReader gate;
+    auto worker = std::make_unique<MapReadingWorker>(gate.reader(), L"", [] {});
+    gate.hold(true);
+    worker->startOver();
+    for (int i = 0; i < 1000; ++i) {
+        worker->add({L"m" + std::to_wstring(i) + L".scm", std::nullopt});
+    }
+    ASSERT_TRUE(gate.begun(1));
+    std::thread release([&gate] {
+        std::this_thread::sleep_for(20ms);
+        gate.hold(false);
+    });
+    worker.reset();
+    release.join();
+    EXPECT_EQ(gate.readCount(), 1u);
+}
+
+TEST(MapReadingWorkerTest, AFinishedRoundWritesTheCacheSoThatTheNextReadsNoFile) {
+    ScratchFolder folder(L"worker");
+    std::vector<std::wstring> maps;
+    for (const char* name : {"a.scm", "b.scx"}) {
+        std::ofstream(folder.file(name)) << "map bytes";
+        maps.push_back(folder.file(name).wstring());
+    }
+    const std::wstring cacheFile = folder.file("qrvl-maps.cache").wstring();
+    const auto round = [&](GatedReader& gate) {
+        MapReadingWorker worker(gate.reader(), cacheFile, [] {});
+        worker.startOver();
+        for (const std::wstring& map : maps) {
+            worker.add({map, std::nullopt});
+        }
+        worker.allGiven();
+        const std::vector<MapRead> reads = takeUntil(worker, maps.size());
+        EXPECT_EQ(reads.size(), maps.size());
+        // The cache is written after the last reading is handed over.
+        const auto end = std::chrono::steady_clock::now() + 10s;
+        while (!std::filesystem::exists(cacheFile) && std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(1ms);
+        }
+    };
+    GatedReader cold;
+    round(cold);
+    EXPECT_EQ(cold.readCount(), 2u);
+    GatedReader warm;
+    round(warm);
+    EXPECT_EQ(warm.readCount(), 0u);
+}
+
+}  // namespace
+}  // namespace qrvl::test

@@ -1,0 +1,116 @@
+// The shipped exe with a map filter in config.ini, over maps the tests build: every write names a
+// map that fits, none fitting writes nothing, and "/pick" says why it wrote nothing.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "common/text_codec.h"
+#include "tests/mapfile/mpq_writer.h"
+#include "tests/ui/gui_support.h"
+#include "tests/ui/program_run.h"
+
+namespace qrvl {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::wstring builtExe() {
+    const std::string narrow = QRVL_EXE_PATH;
+    return std::wstring(narrow.begin(), narrow.end());
+}
+
+// `era` numbers the tileset as the scenario does: 4 is Jungle, 6 Ice.
+void writeMap(const std::wstring& path, int players, int era) {
+    const test::Bytes map =
+        test::simpleMap(test::chkBytes(test::plainScenario("Map", players, 64, 64, era)));
+    std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(map.data()), static_cast<std::streamsize>(map.size()));
+}
+
+class FilterE2E : public ::testing::Test {
+  protected:
+    FilterE2E() {
+        CopyFileW(builtExe().c_str(), exe.c_str(), FALSE);
+        gui_test::writeConfig(app.text(), L"path", maps.text() + L"\\");
+        gui_test::writeConfig(app.text(), L"scm", L"yes");
+        gui_test::writeConfig(app.text(), L"scx", L"yes");
+        writeMap(duel, 2, 4);
+        writeMap(duelToo, 2, 0);
+        writeMap(eight, 8, 4);
+        std::ofstream(std::filesystem::path(broken)) << "not a map";
+    }
+
+    // Runs the window for a while and gives every entry the game's list held meanwhile.
+    std::set<std::wstring> entriesWhileRunning(std::chrono::seconds duration) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        std::wstring commandLine = L"\"" + exe + L"\"";
+        EXPECT_TRUE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                   nullptr, app.text().c_str(), &startup, &process));
+        std::set<std::wstring> seen;
+        const auto end = std::chrono::steady_clock::now() + duration;
+        while (std::chrono::steady_clock::now() < end) {
+            for (const std::wstring& entry : game.recentMaps()) {
+                seen.insert(entry);
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+        TerminateProcess(process.hProcess, 0);
+        WaitForSingleObject(process.hProcess, INFINITE);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return seen;
+    }
+
+    gui_test::ScratchFolder app{L"filter-app"};
+    gui_test::ScratchFolder maps{L"filter-maps"};
+    gui_test::GameKey game;
+    const std::wstring exe = app.text() + L"\\qrvl.exe";
+    const std::wstring duel = maps.text() + L"\\duel.scm";
+    const std::wstring duelToo = maps.text() + L"\\duel.scx";
+    const std::wstring eight = maps.text() + L"\\eight.scm";
+    const std::wstring broken = maps.text() + L"\\broken.scx";
+};
+
+TEST_F(FilterE2E, EveryWriteInTwentySecondsNamesATwoPlayerMap) {
+    gui_test::writeConfig(app.text(), L"players", L"2");
+    const std::set<std::wstring> seen = entriesWhileRunning(20s);
+    EXPECT_FALSE(seen.empty());
+    for (const std::wstring& entry : seen) {
+        EXPECT_TRUE(entry == duel || entry == duelToo) << utf8Codec().encode(entry);
+    }
+}
+
+TEST_F(FilterE2E, WithNoMapOfTheTilesetNothingIsWritten) {
+    gui_test::writeConfig(app.text(), L"tilesets", L"Ice");
+    game.setRecentMaps({L"C:\\old.scm"});
+    EXPECT_EQ(entriesWhileRunning(7s), std::set<std::wstring>{L"C:\\old.scm"});
+}
+
+TEST_F(FilterE2E, PickHonoursTheFilterAndSaysWhenNoMapFits) {
+    gui_test::writeConfig(app.text(), L"players", L"8");
+    const gui_test::ProgramRun picked = gui_test::runProgram(exe, L"/pick");
+    EXPECT_EQ(picked.status, 0u) << picked.standardError;
+    ASSERT_FALSE(game.recentMaps().empty());
+    EXPECT_EQ(game.recentMaps().front(), eight);
+
+    gui_test::writeConfig(app.text(), L"tilesets", L"ice");
+    const gui_test::ProgramRun none = gui_test::runProgram(exe, L"/pick");
+    EXPECT_EQ(none.status, 1u);
+    EXPECT_EQ(none.standardError.rfind(
+                  "qrvl: no maps fit players 8 and tilesets Ice (4 maps, 1 unreadable)", 0),
+              0u)
+        << none.standardError;
+    EXPECT_EQ(game.recentMaps().front(), eight);
+}
+
+}  // namespace
+}  // namespace qrvl
