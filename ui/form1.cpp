@@ -73,7 +73,7 @@ struct Form1::Owned {
     // Every map of the latest rebuild, what each said and which fit: kept without a filter too,
     // so that a filter chosen later applies without a rescan.
     FittingMaps maps;
-    // Only while a filter is set (or was, since the latest rebuild).
+    // Only while a filter is set.
     std::unique_ptr<MapReadingWorker> worker;
     bool rebuildDone = false;
     // An update found no fitting map: the first one read makes the update then.
@@ -281,11 +281,8 @@ void Form1::rebuildStep(bool started) {
     }
     owned_->maps.startOver();
     owned_->rebuildDone = false;
-    if (owned_->maps.filter().active()) {
-        startReading();
-    } else {
-        // A filter cleared since the latest rebuild: no map is opened any more.
-        owned_->worker.reset();
+    if (owned_->worker) {
+        owned_->worker->startOver();
     }
 }
 
@@ -297,25 +294,24 @@ void Form1::mapFound(const CataloguedMap& map) {
 }
 
 void Form1::startReading() {
-    if (!owned_->worker) {
-        owned_->worker = std::make_unique<MapReadingWorker>(
-            owned_->mapReader, mapCacheFile(host_.AppPath()), [this] { host_.PostMapsRead(); });
-    }
-    MapReadingWorker& worker = *owned_->worker;
-    worker.startOver();
-    // The maps this rebuild found so far; the rest follow as the scan finds them.
+    owned_->worker = std::make_unique<MapReadingWorker>(
+        owned_->mapReader, mapCacheFile(host_.AppPath()), [this] { host_.PostMapsRead(); });
+    // The maps the latest rebuild found so far; the rest follow as its scan finds them.
     for (const FittingMaps::Entry& entry : owned_->maps.entries()) {
-        worker.add({entry.fullPath, entry.stamp});
+        owned_->worker->add({entry.fullPath, entry.stamp});
     }
     if (owned_->rebuildDone) {
-        worker.allGiven();
+        owned_->worker->allGiven();
     }
 }
 
 void Form1::useFilter(const MapFilter& filter) {
-    const bool wasActive = owned_->maps.filter().active();
     owned_->maps.setFilter(filter);
-    if (filter.active() && !wasActive && !owned_->worker) {
+    if (!filter.active()) {
+        // Without a filter no map is opened: the reading stops after the map in hand.
+        owned_->worker.reset();
+        owned_->updateWaiting = false;
+    } else if (!owned_->worker) {
         startReading();
     }
 }
