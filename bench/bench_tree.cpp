@@ -1,11 +1,13 @@
 // Generation of the benchmarks' standard tree.
 #include "bench/bench_tree.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <random>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -24,7 +26,10 @@ std::string numbered(const char* prefix, unsigned number) {
     return name;
 }
 
-void fill(const fs::path& directory, int& file) {
+// The maps the tree's map files stand for; none makes them one-byte files.
+using Corpus = std::vector<fs::path>;
+
+void fill(const fs::path& directory, int& file, const Corpus& corpus) {
     fs::create_directories(directory);
     for (int i = 0; i < kFilesPerDirectory; ++i, ++file) {
         std::string name = numbered("file", static_cast<unsigned>(file));
@@ -33,13 +38,28 @@ void fill(const fs::path& directory, int& file) {
         } else {
             name += ".txt";
         }
-        std::ofstream(directory / name).put('x');
+        if (file % 10 == 0 && !corpus.empty()) {
+            fs::create_hard_link(corpus[static_cast<std::size_t>(file / 10) % corpus.size()],
+                                 directory / name);
+        } else {
+            std::ofstream(directory / name).put('x');
+        }
     }
 }
 
-}  // namespace
+Corpus corpusMaps(const fs::path& corpus) {
+    Corpus maps;
+    for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
+        const std::string extension = entry.path().extension().string();
+        if (entry.is_regular_file() && (extension == ".scm" || extension == ".scx")) {
+            maps.push_back(entry.path());
+        }
+    }
+    std::sort(maps.begin(), maps.end());
+    return maps;
+}
 
-fs::path benchTree(const fs::path& root) {
+fs::path makeTree(const fs::path& root, const Corpus& corpus) {
     const fs::path done = root / ".complete";
     if (fs::exists(done)) {
         return root;
@@ -51,9 +71,9 @@ fs::path benchTree(const fs::path& root) {
     int file = 0;
     for (int top = 0; top < kTopDirectories; ++top) {
         const fs::path topPath = partial / numbered("d", static_cast<unsigned>(top));
-        fill(topPath, file);
+        fill(topPath, file, corpus);
         for (int sub = 0; sub < kSubDirectoriesEach; ++sub) {
-            fill(topPath / numbered("s", static_cast<unsigned>(sub)), file);
+            fill(topPath / numbered("s", static_cast<unsigned>(sub)), file, corpus);
         }
     }
     std::ofstream(partial / ".complete").put('x');
@@ -68,6 +88,16 @@ fs::path benchTree(const fs::path& root) {
     }
     std::printf("generated %s\n", root.string().c_str());
     return root;
+}
+
+}  // namespace
+
+fs::path benchTree(const fs::path& root) {
+    return makeTree(root, {});
+}
+
+fs::path benchTree(const fs::path& root, const fs::path& corpus) {
+    return makeTree(root, corpusMaps(corpus));
 }
 
 }  // namespace qrvl::bench

@@ -14,4 +14,9 @@ inline constexpr int kBenchTreeMaps = 10000;
 // at once, never leave a partial tree under the shared name.
 std::filesystem::path benchTree(const std::filesystem::path& root);
 
+// The same tree at `root`, with real maps: each map file is a hard link to the next map of
+// `corpus` (every .scm and .scx under it, in name order, over and over).
+std::filesystem::path benchTree(const std::filesystem::path& root,
+                                const std::filesystem::path& corpus);
+
 }  // namespace qrvl::bench

@@ -1,5 +1,8 @@
 // The time from starting qrvl.exe to its first write of "Recent Maps", against a floor process
-// started the same way that walks the same tree bare and writes once; alternating runs.
+// started the same way that walks the same tree bare and writes once; alternating runs. With a
+// players count, qrvl.exe picks with that filter: once with a warm map cache against the bare
+// walk, once with no cache against a floor that walks, then reads the maps cold in the order met
+// until one fits.
 #include <windows.h>
 
 #include <chrono>
@@ -8,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/bench_tree.h"
@@ -22,9 +26,35 @@ std::wstring folderOf(const std::wstring& path) {
     return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
+struct Started {
+    PROCESS_INFORMATION process{};
+    bool ok = false;
+};
+
+Started start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    Started started;
+    std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    started.ok = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                nullptr, folder.c_str(), &startup, &started.process);
+    return started;
+}
+
+void end(Started& started) {
+    if (!started.ok) {
+        return;
+    }
+    TerminateProcess(started.process.hProcess, 0);
+    WaitForSingleObject(started.process.hProcess, INFINITE);
+    CloseHandle(started.process.hThread);
+    CloseHandle(started.process.hProcess);
+}
+
 // Starts the program in its scratch folder and gives the seconds until the game key's values
 // change, or a negative number when they never do; the program is ended either way.
-double secondsToFirstWrite(const std::wstring& exe, const std::wstring& folder) {
+double secondsToFirstWrite(const std::wstring& exe, const std::wstring& arguments,
+                           const std::wstring& folder) {
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, kGameKey, 0, nullptr, 0, KEY_NOTIFY | KEY_SET_VALUE,
                         nullptr, &key, nullptr) != ERROR_SUCCESS) {
@@ -36,81 +66,119 @@ double secondsToFirstWrite(const std::wstring& exe, const std::wstring& folder) 
     HANDLE changed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     RegNotifyChangeKeyValue(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET, changed, TRUE);
 
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    const auto start = std::chrono::steady_clock::now();
+    const auto begin = std::chrono::steady_clock::now();
     double seconds = -1;
-    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       folder.c_str(), &startup, &process)) {
-        if (WaitForSingleObject(changed, kPatienceMs) == WAIT_OBJECT_0) {
-            seconds =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        }
-        TerminateProcess(process.hProcess, 0);
-        WaitForSingleObject(process.hProcess, INFINITE);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+    Started started = start(exe, arguments, folder);
+    if (started.ok && WaitForSingleObject(changed, kPatienceMs) == WAIT_OBJECT_0) {
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     }
+    end(started);
     CloseHandle(changed);
     RegCloseKey(key);
     return seconds;
 }
 
+// One side of a comparison: a program, its argument, and whether the map cache goes first.
+struct Side {
+    const char* name;
+    std::wstring exe;
+    std::wstring arguments;
+    bool noCache = false;
+};
+
+// Runs both sides in turn, each first in every other round; false when a run never wrote.
+bool compare(int runs, const std::wstring& folder, const Side& measured, const Side& floor) {
+    std::vector<double> times[2];
+    for (int i = 0; i < runs; ++i) {
+        for (int which = 0; which < 2; ++which) {
+            const int side = (which + i) % 2;
+            const Side& run = side == 0 ? measured : floor;
+            if (run.noCache) {
+                DeleteFileW((folder + L"qrvl-maps.cache").c_str());
+            }
+            const double seconds = secondsToFirstWrite(run.exe, run.arguments, folder);
+            if (seconds < 0) {
+                std::fprintf(stderr, "%s never wrote \"Recent Maps\"\n", run.name);
+                return false;
+            }
+            times[side].push_back(seconds);
+        }
+        std::printf("run %d: %s %.3f s, %s %.3f s\n", i + 1, measured.name, times[0].back(),
+                    floor.name, times[1].back());
+        std::fflush(stdout);
+    }
+    qrvl::bench::printComparison(measured.name, times[0], floor.name, times[1]);
+    return true;
+}
+
+// Lets qrvl.exe read every map once, so that the next starts find them all in the cache.
+bool fillCache(const std::wstring& exe, const std::wstring& folder) {
+    const std::wstring cache = folder + L"qrvl-maps.cache";
+    DeleteFileW(cache.c_str());
+    Started started = start(exe, L"", folder);
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPatienceMs);
+    while (GetFileAttributesW(cache.c_str()) == INVALID_FILE_ATTRIBUTES &&
+           std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    end(started);
+    return GetFileAttributesW(cache.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 }  // namespace
 
-// first_pick_bench [runs] [qrvl.exe] [maps directory]: the directory defaults to the standard
-// tree, made on first use. Needs a display, as qrvl.exe opens its window.
+// first_pick_bench [runs] [qrvl.exe] [maps directory] [players]: the directory defaults to the
+// standard tree, made on first use. Needs a display, as qrvl.exe opens its window.
 int wmain(int argc, wchar_t** argv) {
     const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 5;
-    const std::wstring qrvlExe = argc > 2 ? argv[2] : QRVL_EXE_PATH;
+    const std::wstring qrvlExe = argc > 2 && *argv[2] ? argv[2] : QRVL_EXE_PATH;
     std::wstring self(MAX_PATH, L'\0');
     self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
     const std::wstring floorExe = folderOf(self) + L"scan_floor.exe";
     const std::wstring tree =
         argc > 3 ? argv[3] : qrvl::bench::benchTree(L"Z:\\tmp\\qrvl-bench-maps").wstring();
+    const std::wstring players = argc > 4 ? argv[4] : L"";
 
     // A scratch folder holds both programs beside one config.ini: the tree, both boxes ticked.
     std::wstring temp(MAX_PATH, L'\0');
     temp.resize(GetTempPathW(MAX_PATH, temp.data()));
     const std::wstring folder = temp + L"qrvl-first-pick\\";
     CreateDirectoryW(folder.c_str(), nullptr);
-    const std::wstring copies[] = {folder + L"qrvl.exe", folder + L"scan_floor.exe"};
-    if (!CopyFileW(qrvlExe.c_str(), copies[0].c_str(), FALSE) ||
-        !CopyFileW(floorExe.c_str(), copies[1].c_str(), FALSE)) {
+    const Side qrvl{"qrvl.exe to first pick", folder + L"qrvl.exe", L""};
+    const Side floor{"floor process", folder + L"scan_floor.exe", L""};
+    if (!CopyFileW(qrvlExe.c_str(), qrvl.exe.c_str(), FALSE) ||
+        !CopyFileW(floorExe.c_str(), floor.exe.c_str(), FALSE)) {
         std::fprintf(stderr, "cannot copy %ls and %ls into %ls\n", qrvlExe.c_str(),
                      floorExe.c_str(), folder.c_str());
         return 1;
     }
     std::ofstream(std::filesystem::path(folder + L"config.ini"), std::ios::binary)
         << "[QRVL]\r\npath=" << std::string(tree.begin(), tree.end())
-        << "\\\r\nscm=yes\r\nscx=yes\r\n";
+        << "\\\r\nscm=yes\r\nscx=yes\r\n"
+        << (players.empty() ? "" : "players=" + std::string(players.begin(), players.end()))
+        << "\r\n";
 
     // One start of each first, untimed: the first start of a program in a prefix loads more.
-    for (const std::wstring& exe : copies) {
-        if (secondsToFirstWrite(exe, folder) < 0) {
-            std::fprintf(stderr, "%ls never wrote \"Recent Maps\"\n", exe.c_str());
+    for (const Side& side : {qrvl, floor}) {
+        if (secondsToFirstWrite(side.exe, L"", folder) < 0) {
+            std::fprintf(stderr, "%ls never wrote \"Recent Maps\"\n", side.exe.c_str());
             return 1;
         }
     }
-    std::vector<double> qrvlTimes;
-    std::vector<double> floorTimes;
-    for (int i = 0; i < runs; ++i) {
-        const bool qrvlFirst = i % 2 == 0;
-        for (int which = 0; which < 2; ++which) {
-            const bool qrvl = (which == 0) == qrvlFirst;
-            const double seconds = secondsToFirstWrite(copies[qrvl ? 0 : 1], folder);
-            if (seconds < 0) {
-                std::fprintf(stderr, "a run never wrote \"Recent Maps\"\n");
-                return 1;
-            }
-            (qrvl ? qrvlTimes : floorTimes).push_back(seconds);
-        }
-        std::printf("run %d: qrvl.exe %.3f s, floor process %.3f s\n", i + 1, qrvlTimes.back(),
-                    floorTimes.back());
-        std::fflush(stdout);
+    if (players.empty()) {
+        return compare(runs, folder, qrvl, floor) ? 0 : 1;
     }
-    qrvl::bench::printComparison("qrvl.exe to first pick", qrvlTimes, "floor process", floorTimes);
-    return 0;
+    if (!fillCache(qrvl.exe, folder)) {
+        std::fprintf(stderr, "qrvl.exe never wrote its map cache\n");
+        return 1;
+    }
+    std::printf("players=%ls, every map in the cache:\n", players.c_str());
+    if (!compare(runs, folder, {"qrvl.exe, warm cache", qrvl.exe, L""}, floor)) {
+        return 1;
+    }
+    std::printf("\nplayers=%ls, no cache:\n", players.c_str());
+    return compare(runs, folder, {"qrvl.exe, no cache", qrvl.exe, L"", true},
+                   {"walk, read to a fit", floor.exe, L"/fit"})
+               ? 0
+               : 1;
 }

@@ -21,7 +21,8 @@ HANDLE findFirstEntry(const std::wstring& directory, WIN32_FIND_DATAW& found) {
                             FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
 }
 
-std::size_t floorWalk(const std::wstring& directory, std::wstring* firstMap) {
+std::size_t floorWalk(const std::wstring& directory, std::wstring* firstMap,
+                      std::vector<std::wstring>* allMaps) {
     WIN32_FIND_DATAW found;
     HANDLE search = findFirstEntry(directory, found);
     if (search == INVALID_HANDLE_VALUE) {
@@ -37,10 +38,13 @@ std::size_t floorWalk(const std::wstring& directory, std::wstring* firstMap) {
             if (name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0))) {
                 continue;
             }
-            maps += floorWalk(directory + L'\\' + name, firstMap);
+            maps += floorWalk(directory + L'\\' + name, firstMap, allMaps);
         } else if (isMapName(name)) {
             if (firstMap && firstMap->empty()) {
                 *firstMap = directory + L'\\' + name;
+            }
+            if (allMaps) {
+                allMaps->push_back(directory + L'\\' + name);
             }
             ++maps;
         }

@@ -2,6 +2,8 @@
 // standard tree's shape, made once and kept on disk.
 #include <StormLib.h>
 
+#include "bench/bench_tree.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -149,11 +151,8 @@ bool writeMap(const fs::path& path, const Bytes& chk) {
     return SFileCloseArchive(archive) && written;
 }
 
-}  // namespace
-
-// make_map_corpus [root]: makes the corpus unless a complete one is there.
-int main(int argc, char** argv) {
-    const fs::path root = argc > 1 ? argv[1] : "/tmp/qrvl-bench-corpus";
+// Makes the corpus unless a complete one is there; 0 when it is there at the end.
+int makeCorpus(const fs::path& root) {
     if (fs::exists(root / ".complete")) {
         return 0;
     }
@@ -181,4 +180,17 @@ int main(int argc, char** argv) {
     std::ofstream(root / ".complete").put('x');
     std::printf("made %d maps under %s\n", index, root.c_str());
     return 0;
+}
+
+}  // namespace
+
+// make_map_corpus [root] [tree]: makes the corpus unless a complete one is there; with a tree,
+// lays it out as the standard tree there too.
+int main(int argc, char** argv) {
+    const fs::path root = argc > 1 ? argv[1] : "/tmp/qrvl-bench-corpus";
+    const int made = makeCorpus(root);
+    if (made == 0 && argc > 2) {
+        qrvl::bench::benchTree(argv[2], root);
+    }
+    return made;
 }

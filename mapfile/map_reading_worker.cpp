@@ -1,6 +1,7 @@
 // The reading thread: one map at a time, a newer round always winning over the map in hand.
 #include "mapfile/map_reading_worker.h"
 
+#include <exception>
 #include <utility>
 
 namespace qrvl {
@@ -68,7 +69,11 @@ void MapReadingWorker::run() {
             saved_ = true;
             lock.unlock();
             if (cacheLoaded_ && !cacheFile_.empty()) {
-                saveMapCache(cache_, cacheFile_);
+                try {
+                    saveMapCache(cache_, cacheFile_);
+                } catch (const std::exception&) {
+                    // The cache is only a shortcut: the maps are read again next time.
+                }
             }
             lock.lock();
             continue;
@@ -77,12 +82,18 @@ void MapReadingWorker::run() {
         const std::size_t index = next_++;
         const MapToRead map = given_[index];
         lock.unlock();
-        if (!cacheLoaded_) {
-            // Loaded here rather than by the window, whose start must not wait for the file.
-            cache_ = cacheFile_.empty() ? MapCache() : loadMapCache(cacheFile_);
-            cacheLoaded_ = true;
+        MapReading reading;
+        try {
+            if (!cacheLoaded_) {
+                // Loaded here rather than by the window, whose start must not wait for the file.
+                cacheLoaded_ = true;
+                cache_ = cacheFile_.empty() ? MapCache() : loadMapCache(cacheFile_);
+            }
+            reading = readThroughCache(cache_, map.path, map.stamp, reader_);
+        } catch (const std::exception&) {
+            // Out of memory, say: an exception would end the whole program from this thread.
+            reading = MapReading{std::nullopt, "cannot be read"};
         }
-        MapReading reading = readThroughCache(cache_, map.path, map.stamp, reader_);
         lock.lock();
         if (round != round_) {
             continue;

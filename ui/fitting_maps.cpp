@@ -13,14 +13,12 @@ bool ticked(MapKind kind, bool scmTicked, bool scxTicked) {
 
 void FittingMaps::startOver() {
     entries_.clear();
-    byGamePath_.clear();
     allFit_ = {};
     scmFit_ = {};
     scxFit_ = {};
 }
 
 void FittingMaps::add(const CataloguedMap& map) {
-    byGamePath_.emplace(map.gamePath, entries_.size());
     entries_.push_back({map.gamePath, *map.file.path, map.file.stamp, map.kind, std::nullopt});
 }
 
@@ -84,11 +82,12 @@ FitCounts FittingMaps::counts(const MapFilter& filter, bool scmTicked, bool scxT
 }
 
 const MapReading* FittingMaps::readingOf(const std::wstring& gamePath) const {
-    const auto found = byGamePath_.find(gamePath);
-    if (found == byGamePath_.end() || !entries_[found->second].reading) {
-        return nullptr;
+    for (const Entry& entry : entries_) {
+        if (entry.gamePath == gamePath) {
+            return entry.reading ? &*entry.reading : nullptr;
+        }
     }
-    return &*entries_[found->second].reading;
+    return nullptr;
 }
 
 }  // namespace qrvl

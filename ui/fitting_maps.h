@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "common/file_stamp.h"
@@ -50,7 +49,8 @@ class FittingMaps {
     // neither kind is ticked.
     MapCollection* chosenList(bool scmTicked, bool scxTicked);
     FitCounts counts(const MapFilter& filter, bool scmTicked, bool scxTicked) const;
-    // What the map the catalogue holds under `gamePath` said, when it was read.
+    // What the map the catalogue holds under `gamePath` said, when it was read. A search: it runs
+    // once per pick, and an index would cost every rebuild, filter or not.
     const MapReading* readingOf(const std::wstring& gamePath) const;
     const std::vector<Entry>& entries() const noexcept { return entries_; }
 
@@ -59,7 +59,6 @@ class FittingMaps {
 
     MapFilter filter_;
     std::vector<Entry> entries_;
-    std::unordered_map<std::wstring, std::size_t> byGamePath_;
     MapCollection allFit_;
     MapCollection scmFit_;
     MapCollection scxFit_;
