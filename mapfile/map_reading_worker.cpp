@@ -1,7 +1,10 @@
 // The reading thread: one map at a time, a newer round always winning over the map in hand.
 #include "mapfile/map_reading_worker.h"
 
+#include <algorithm>
+#include <chrono>
 #include <exception>
+#include <iterator>
 #include <utility>
 
 namespace qrvl {
@@ -33,11 +36,17 @@ void MapReadingWorker::startOver() {
 }
 
 void MapReadingWorker::add(MapToRead map) {
+    bool sleeping = false;
     {
         const std::lock_guard lock(mutex_);
         given_.push_back(std::move(map));
+        sleeping = sleeping_;
     }
-    wake_.notify_one();
+    // A scan gives thousands of maps: waking a busy worker for each would cost a system call
+    // apiece, which Wine makes dear.
+    if (sleeping) {
+        wake_.notify_one();
+    }
 }
 
 void MapReadingWorker::allGiven() {
@@ -57,10 +66,39 @@ bool MapReadingWorker::due() const {
     return stop_ || next_ < given_.size() || (allGiven_ && !saved_);
 }
 
+MapReading MapReadingWorker::read(const MapToRead& map) {
+    try {
+        if (!cacheLoaded_) {
+            // Loaded here rather than by the window, whose start must not wait for the file.
+            cacheLoaded_ = true;
+            cache_ = cacheFile_.empty() ? MapCache() : loadMapCache(cacheFile_);
+        }
+        return readThroughCache(cache_, map.path, map.stamp, reader_);
+    } catch (const std::exception&) {
+        // Out of memory, say: an exception would end the whole program from this thread.
+        return MapReading{std::nullopt, "cannot be read"};
+    }
+}
+
+void MapReadingWorker::save() {
+    if (!cacheLoaded_ || cacheFile_.empty()) {
+        return;
+    }
+    try {
+        saveMapCache(cache_, cacheFile_);
+    } catch (const std::exception&) {
+        // The cache is only a shortcut: the maps are read again next time.
+    }
+}
+
 void MapReadingWorker::run() {
     std::unique_lock lock(mutex_);
+    std::vector<MapToRead> batch;
+    std::vector<MapRead> readings;
     while (true) {
+        sleeping_ = true;
         wake_.wait(lock, [this] { return due(); });
+        sleeping_ = false;
         if (stop_) {
             return;
         }
@@ -68,39 +106,40 @@ void MapReadingWorker::run() {
             // Every map of the round is read: the cache holds exactly the maps seen.
             saved_ = true;
             lock.unlock();
-            if (cacheLoaded_ && !cacheFile_.empty()) {
-                try {
-                    saveMapCache(cache_, cacheFile_);
-                } catch (const std::exception&) {
-                    // The cache is only a shortcut: the maps are read again next time.
-                }
-            }
+            save();
             lock.lock();
             continue;
         }
+        // The maps waiting, taken at once: the cache answers for thousands in the time one
+        // lock handed to and fro between the threads takes.
         const std::uint64_t round = round_;
-        const std::size_t index = next_++;
-        const MapToRead map = given_[index];
+        const std::size_t first = next_;
+        const std::size_t count = std::min(given_.size() - first, kBatchMaps);
+        batch.assign(given_.begin() + static_cast<std::ptrdiff_t>(first),
+                     given_.begin() + static_cast<std::ptrdiff_t>(first + count));
+        next_ += count;
         lock.unlock();
-        MapReading reading;
-        try {
-            if (!cacheLoaded_) {
-                // Loaded here rather than by the window, whose start must not wait for the file.
-                cacheLoaded_ = true;
-                cache_ = cacheFile_.empty() ? MapCache() : loadMapCache(cacheFile_);
+
+        // A cold map takes a millisecond or more: the batch is handed over once it has taken a
+        // few, so that the first map that fits reaches the window early.
+        readings.clear();
+        const auto start = std::chrono::steady_clock::now();
+        for (std::size_t i = 0; i < batch.size() && round_ == round && !stop_; ++i) {
+            readings.push_back({first + i, read(batch[i])});
+            if (std::chrono::steady_clock::now() - start > kBatchTime) {
+                break;
             }
-            reading = readThroughCache(cache_, map.path, map.stamp, reader_);
-        } catch (const std::exception&) {
-            // Out of memory, say: an exception would end the whole program from this thread.
-            reading = MapReading{std::nullopt, "cannot be read"};
         }
+
         lock.lock();
         if (round != round_) {
             continue;
         }
+        // Maps of the batch left unread go back to the head of the queue.
+        next_ = first + readings.size();
         const bool wasEmpty = outbox_.empty();
-        outbox_.push_back({index, std::move(reading)});
-        if (wasEmpty) {
+        std::move(readings.begin(), readings.end(), std::back_inserter(outbox_));
+        if (wasEmpty && !readings.empty()) {
             lock.unlock();
             readingsWaiting_();
             lock.lock();

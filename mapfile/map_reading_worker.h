@@ -1,6 +1,8 @@
 // A thread that reads the catalogue's maps through the cache while the window goes on.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
@@ -21,6 +23,10 @@ struct MapToRead {
     std::wstring path;
     std::optional<FileStamp> stamp;
 };
+
+// Maps taken from the queue at a time, and how long a batch reads before handing over.
+inline constexpr std::size_t kBatchMaps = 64;
+inline constexpr std::chrono::milliseconds kBatchTime{5};
 
 // A reading, with the position of its map among those given since the last startOver.
 struct MapRead {
@@ -54,6 +60,8 @@ class MapReadingWorker {
 
   private:
     void run();
+    MapReading read(const MapToRead& map);
+    void save();
     // With the lock held: true when the worker has something to do.
     bool due() const;
 
@@ -65,13 +73,15 @@ class MapReadingWorker {
 
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::uint64_t round_ = 0;
+    // Changed under the lock, and read without it between two maps.
+    std::atomic<std::uint64_t> round_ = 0;
     std::vector<MapToRead> given_;
     std::size_t next_ = 0;
     std::vector<MapRead> outbox_;
     bool allGiven_ = false;
     bool saved_ = false;
-    bool stop_ = false;
+    std::atomic<bool> stop_ = false;
+    bool sleeping_ = false;
     std::thread thread_;  // last: it starts once everything else is ready
 };
 
