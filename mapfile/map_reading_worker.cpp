@@ -32,6 +32,7 @@ void MapReadingWorker::startOver() {
     next_ = 0;
     outbox_.clear();
     allGiven_ = false;
+    held_ = false;
     saved_ = false;
 }
 
@@ -57,13 +58,18 @@ void MapReadingWorker::allGiven() {
     wake_.notify_one();
 }
 
+void MapReadingWorker::holdUntilAllGiven() {
+    const std::lock_guard lock(mutex_);
+    held_ = true;
+}
+
 std::vector<MapRead> MapReadingWorker::take() {
     const std::lock_guard lock(mutex_);
     return std::exchange(outbox_, {});
 }
 
 bool MapReadingWorker::due() const {
-    return stop_ || next_ < given_.size() || (allGiven_ && !saved_);
+    return stop_ || (next_ < given_.size() && (!held_ || allGiven_)) || (allGiven_ && !saved_);
 }
 
 MapReading MapReadingWorker::read(const MapToRead& map) {

@@ -55,6 +55,9 @@ class MapReadingWorker {
     void add(MapToRead map);
     // The round holds every map it will: when they are read, the cache is written back.
     void allGiven();
+    // The window has what it needs for now: the worker reads no more of the round until
+    // allGiven(), so that it leaves the scan that still gives maps the whole machine.
+    void holdUntilAllGiven();
     // The readings that wait, in the order of their maps.
     std::vector<MapRead> take();
 
@@ -79,6 +82,7 @@ class MapReadingWorker {
     std::size_t next_ = 0;
     std::vector<MapRead> outbox_;
     bool allGiven_ = false;
+    bool held_ = false;
     bool saved_ = false;
     std::atomic<bool> stop_ = false;
     bool sleeping_ = false;

@@ -323,10 +323,15 @@ void Form1::MapsRead() {
     for (MapRead& read : owned_->worker->take()) {
         owned_->maps.read(read.index, std::move(read.reading));
     }
-    if (owned_->updateWaiting && owned_->maps.filter().active()) {
-        const MapCollection* fitting = owned_->maps.chosenList(scm.Value() != CheckBox::kUnchecked,
-                                                               scx.Value() != CheckBox::kUnchecked);
-        if (fitting && fitting->Count() > 0) {
+    const MapCollection* fitting = owned_->maps.chosenList(scm.Value() != CheckBox::kUnchecked,
+                                                           scx.Value() != CheckBox::kUnchecked);
+    if (fitting && fitting->Count() > 0) {
+        if (!owned_->rebuildDone) {
+            // A map to pick is known: the rest are read once the scan is over, rather than
+            // slowing it down.
+            owned_->worker->holdUntilAllGiven();
+        }
+        if (owned_->updateWaiting) {
             // The update that found nothing is made now, rather than a tick later.
             chooseList();
         }

@@ -108,6 +108,23 @@ TEST(MapReadingWorkerTest, ANewRoundDropsTheMapInHandAndEverythingNotYetTaken) {
     EXPECT_EQ(gate.readCount(), 2u);  // old-2 was never opened
 }
 
+TEST(MapReadingWorkerTest, AHeldRoundWaitsForItsLastMapBeforeReadingOn) {
+    GatedReader gate;
+    MapReadingWorker worker(gate.reader(), L"", [] {});
+    worker.startOver();
+    worker.holdUntilAllGiven();
+    worker.add({L"a.scm", std::nullopt});
+    worker.add({L"b.scm", std::nullopt});
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(gate.readCount(), 0u);
+    worker.allGiven();
+    EXPECT_EQ(takeUntil(worker, 2).size(), 2u);
+    // A new round reads at once again.
+    worker.startOver();
+    worker.add({L"c.scm", std::nullopt});
+    EXPECT_EQ(takeUntil(worker, 1).size(), 1u);
+}
+
 TEST(MapReadingWorkerTest, StopsAfterTheMapInHandWhenTheWindowGoes) {
     GatedReader gate;
     auto worker = std::make_unique<MapReadingWorker>(gate.reader(), L"", [] {});
