@@ -36,16 +36,16 @@ void MapReadingWorker::startOver() {
     saved_ = false;
 }
 
-void MapReadingWorker::add(MapToRead map) {
-    bool sleeping = false;
+void MapReadingWorker::add(std::vector<MapToRead> maps) {
+    bool wake = false;
     {
         const std::lock_guard lock(mutex_);
-        given_.push_back(std::move(map));
-        sleeping = sleeping_;
+        given_.insert(given_.end(), std::make_move_iterator(maps.begin()),
+                      std::make_move_iterator(maps.end()));
+        wake = sleeping_ && !held_;
     }
-    // A scan gives thousands of maps: waking a busy worker for each would cost a system call
-    // apiece, which Wine makes dear.
-    if (sleeping) {
+    // Waking a busy or held worker would cost a system call for nothing, which Wine makes dear.
+    if (wake) {
         wake_.notify_one();
     }
 }

@@ -52,7 +52,8 @@ class MapReadingWorker {
     // A new rebuild began: the maps given so far and their readings not yet taken are dropped,
     // and the reading of the map in hand is thrown away when it ends.
     void startOver();
-    void add(MapToRead map);
+    // The maps a scan found since the last call, in catalogue order.
+    void add(std::vector<MapToRead> maps);
     // The round holds every map it will: when they are read, the cache is written back.
     void allGiven();
     // The window has what it needs for now: the worker reads no more of the round until

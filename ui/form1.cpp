@@ -75,6 +75,8 @@ struct Form1::Owned {
     FittingMaps maps;
     // Only while a filter is set.
     std::unique_ptr<MapReadingWorker> worker;
+    // Maps the scan found since it last yielded: handed to the worker together.
+    std::vector<MapToRead> found;
     bool rebuildDone = false;
     // An update found no fitting map: the first one read makes the update then.
     bool updateWaiting = false;
@@ -94,7 +96,10 @@ Form1::Form1(Form1Host& host, ShellApi& shell, Form1Seams seams)
     leave.Click = [this] { leave_Click(); };
     leave2.Click = [this] { leave2_Click(); };
     info.Click = [this] { info_Click(); };
-    owned_->catalogue.setYield([this] { host_.DoEvents(); });
+    owned_->catalogue.setYield([this] {
+        handOverMaps();
+        host_.DoEvents();
+    });
     owned_->update.setPickCheck(
         [this](const std::wstring& map) { return owned_->follower.mayPick(map); });
     mapFilter.Click = [this] { mapFilter_Click(); };
@@ -274,12 +279,14 @@ std::wstring Form1::trayTip() const {
 void Form1::rebuildStep(bool started) {
     if (!started) {
         owned_->rebuildDone = true;
+        handOverMaps();
         if (owned_->worker) {
             owned_->worker->allGiven();
         }
         return;
     }
     owned_->maps.startOver();
+    owned_->found.clear();
     owned_->rebuildDone = false;
     if (owned_->worker) {
         owned_->worker->startOver();
@@ -289,7 +296,7 @@ void Form1::rebuildStep(bool started) {
 void Form1::mapFound(const CataloguedMap& map) {
     owned_->maps.add(map);
     if (owned_->worker) {
-        owned_->worker->add({*map.file.path, map.file.stamp});
+        owned_->found.push_back({*map.file.path, map.file.stamp});
     }
 }
 
@@ -297,11 +304,19 @@ void Form1::startReading() {
     owned_->worker = std::make_unique<MapReadingWorker>(
         owned_->mapReader, mapCacheFile(host_.AppPath()), [this] { host_.PostMapsRead(); });
     // The maps the latest rebuild found so far; the rest follow as its scan finds them.
+    owned_->found.clear();
     for (const FittingMaps::Entry& entry : owned_->maps.entries()) {
-        owned_->worker->add({entry.fullPath, entry.stamp});
+        owned_->found.push_back({entry.fullPath, entry.stamp});
     }
+    handOverMaps();
     if (owned_->rebuildDone) {
         owned_->worker->allGiven();
+    }
+}
+
+void Form1::handOverMaps() {
+    if (owned_->worker && !owned_->found.empty()) {
+        owned_->worker->add(std::exchange(owned_->found, {}));
     }
 }
 

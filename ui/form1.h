@@ -156,6 +156,8 @@ class Form1 : private FilterSource {
     void mapFound(const CataloguedMap& map);
     void useFilter(const MapFilter& filter);
     void startReading();
+    // Gives the worker the maps found since the scan last yielded.
+    void handOverMaps();
     // "Quorvel picker", with the last pick's title on a second line when it was read.
     std::wstring trayTip() const;
     void showPick();

@@ -75,7 +75,7 @@ TEST(MapReadingWorkerTest, ReadsInTheOrderGivenAndWakesTheWindowOnlyForAnEmptyOu
     MapReadingWorker worker(gate.reader(), L"", [&wakes] { ++wakes; });
     worker.startOver();
     for (const wchar_t* path : {L"a.scm", L"b.scx", L"c.scm"}) {
-        worker.add({path, std::nullopt});
+        worker.add({{path, std::nullopt}});
     }
     ASSERT_TRUE(gate.begun(3));
     const std::vector<MapRead> reads = takeUntil(worker, 3);
@@ -93,11 +93,11 @@ TEST(MapReadingWorkerTest, ANewRoundDropsTheMapInHandAndEverythingNotYetTaken) {
     MapReadingWorker worker(gate.reader(), L"", [] {});
     gate.hold(true);
     worker.startOver();
-    worker.add({L"old-1.scm", std::nullopt});
-    worker.add({L"old-2.scm", std::nullopt});
+    worker.add({{L"old-1.scm", std::nullopt}});
+    worker.add({{L"old-2.scm", std::nullopt}});
     ASSERT_TRUE(gate.begun(1));
     worker.startOver();
-    worker.add({L"new.scm", std::nullopt});
+    worker.add({{L"new.scm", std::nullopt}});
     gate.hold(false);
     const std::vector<MapRead> reads = takeUntil(worker, 1);
     ASSERT_EQ(reads.size(), 1u);
@@ -113,15 +113,15 @@ TEST(MapReadingWorkerTest, AHeldRoundWaitsForItsLastMapBeforeReadingOn) {
     MapReadingWorker worker(gate.reader(), L"", [] {});
     worker.startOver();
     worker.holdUntilAllGiven();
-    worker.add({L"a.scm", std::nullopt});
-    worker.add({L"b.scm", std::nullopt});
+    worker.add({{L"a.scm", std::nullopt}});
+    worker.add({{L"b.scm", std::nullopt}});
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(gate.readCount(), 0u);
     worker.allGiven();
     EXPECT_EQ(takeUntil(worker, 2).size(), 2u);
     // A new round reads at once again.
     worker.startOver();
-    worker.add({L"c.scm", std::nullopt});
+    worker.add({{L"c.scm", std::nullopt}});
     EXPECT_EQ(takeUntil(worker, 1).size(), 1u);
 }
 
@@ -131,7 +131,7 @@ TEST(MapReadingWorkerTest, StopsAfterTheMapInHandWhenTheWindowGoes) {
     gate.hold(true);
     worker->startOver();
     for (int i = 0; i < 1000; ++i) {
-        worker->add({L"m" + std::to_wstring(i) + L".scm", std::nullopt});
+        worker->add({{L"m" + std::to_wstring(i) + L".scm", std::nullopt}});
     }
     ASSERT_TRUE(gate.begun(1));
     std::thread release([&gate] {
@@ -155,7 +155,7 @@ TEST(MapReadingWorkerTest, AFinishedRoundWritesTheCacheSoThatTheNextReadsNoFile)
         MapReadingWorker worker(gate.reader(), cacheFile, [] {});
         worker.startOver();
         for (const std::wstring& map : maps) {
-            worker.add({map, std::nullopt});
+            worker.add({{map, std::nullopt}});
         }
         worker.allGiven();
         const std::vector<MapRead> reads = takeUntil(worker, maps.size());
