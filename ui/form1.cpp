@@ -338,9 +338,12 @@ void Form1::MapsRead() {
     for (MapRead& read : owned_->worker->take()) {
         owned_->maps.read(read.index, std::move(read.reading));
     }
-    const MapCollection* fitting = owned_->maps.chosenList(scm.Value() != CheckBox::kUnchecked,
-                                                           scx.Value() != CheckBox::kUnchecked);
-    if (fitting && fitting->Count() > 0) {
+    const bool scmTicked = scm.Value() != CheckBox::kUnchecked;
+    const bool scxTicked = scx.Value() != CheckBox::kUnchecked;
+    // At start the scan runs before the boxes are ticked: any map that fits counts then.
+    const MapCollection* fitting =
+        owned_->maps.chosenList(scmTicked || !scxTicked, scxTicked || !scmTicked);
+    if (fitting->Count() > 0) {
         if (!owned_->rebuildDone) {
             // A map to pick is known: the rest are read once the scan is over, rather than
             // slowing it down.
