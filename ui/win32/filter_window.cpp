@@ -144,17 +144,17 @@ void FilterWindow::create() {
                                 .twips = c.twips,
                                 .style = c.style});
     }
-    // The frames lie under their boxes, as the About window's frame lies under its labels.
+    // Made last, the frames lie under their boxes (as the About window's frame lies under its
+    // labels) and after them in Tab's walk, which passes them over.
     for (const auto& [id, text, twips] :
          {std::tuple{IDC_FILTER_PLAYERS_FRAME, filter_text::kPlayersFrame, kPlayersFrameTwips},
           std::tuple{IDC_FILTER_TILESETS_FRAME, filter_text::kTilesetsFrame,
                      kTilesetsFrameTwips}}) {
-        HWND frame = createControl(window_, {.className = WC_BUTTONW,
-                                             .text = text,
-                                             .id = id,
-                                             .twips = twips,
-                                             .style = WS_CHILD | WS_VISIBLE | BS_GROUPBOX});
-        SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        createControl(window_, {.className = WC_BUTTONW,
+                                .text = text,
+                                .id = id,
+                                .twips = twips,
+                                .style = WS_CHILD | WS_VISIBLE | BS_GROUPBOX});
     }
     layout(windowDpi(owner_ ? owner_ : window_));
     centreOverOwner();
