@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Redraws the README's screenshots: the main window and the About window, under Wine on Xvfb.
+# Redraws the README's screenshots: the main window, the About window and the Filter window,
+# under Wine on Xvfb.
 # Needs a built qrvl.exe (./run.sh or ./test.sh builds it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -8,7 +9,9 @@ exe=$top/build/windows/ui/win32/qrvl.exe
 work=$(mktemp -d)
 mkdir -p "$work/maps"
 cp "$exe" "$work/qrvl.exe"
-printf '[QRVL]\r\npath=C:\\Games\\Starcraft\\Maps\\\r\nscm=yes\r\nscx=yes\r\n' >"$work/config.ini"
+# A filter, so that the Filter window shows some boxes ticked.
+printf '[QRVL]\r\npath=C:\\Games\\Starcraft\\Maps\\\r\nscm=yes\r\nscx=yes\r\nplayers=2,4\r\ntilesets=Jungle\r\n' \
+    >"$work/config.ini"
 
 export WINEPREFIX=$top/build/wineprefix-run WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 
@@ -35,9 +38,24 @@ xdotool mousemove --window "$main" 48 8 click 1
 timeout 20 xdotool search --sync --name '^About Quorvel picker$' >/dev/null
 sleep 1
 import -window root "$work/about.png"
+xdotool key --window "$(xdotool search --name '^About Quorvel picker$' | head -1)" Escape
+sleep 1
+
+# A right-click on the main window's client area, then the pop-up menu's one item.
+xdotool mousemove --window "$main" 280 26 click 3
+sleep 1
+xdotool mousemove_relative 12 8 click 1
+filter=$(timeout 20 xdotool search --sync --name '^Map filter$' | head -1)
+# Away from the boxes, which would show the pointer's hover.
+xdotool mousemove 1000 700
+sleep 1
+import -window root "$work/filter.png"
+eval "$(xdotool getwindowgeometry --shell "$filter")"
 
 # Xvfb has no window manager, so each window is its client area and menu bar, placed by Wine:
 # the main window at the default position, the About window at its stored one.
 convert "$work/main.png" -crop 313x104+3+22 +repage docs/screenshots/main-window.png
 convert "$work/about.png" -crop 231x312+538+160 +repage -trim +repage docs/screenshots/about-window.png
-echo "Saved docs/screenshots/main-window.png and docs/screenshots/about-window.png"
+# The Filter window is centred over the main window, wherever that puts it.
+convert "$work/filter.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage docs/screenshots/filter-window.png
+echo "Saved docs/screenshots/main-window.png, about-window.png and filter-window.png"

@@ -12,6 +12,9 @@
 #define IDM_ABOUT 202
 #define IDM_TRAY 210
 #define IDM_TRAY_EXIT 211
+// "Map filter..." in the system menu and the right-click menu. A system-menu item needs an id
+// below 0xF000 with its low four bits clear: WM_SYSCOMMAND uses those bits for itself.
+#define IDM_MAP_FILTER 0x0E00
 
 #define IDC_LABEL1 1001
 #define IDC_SCM 1002
@@ -36,3 +39,12 @@
 #define IDC_ABOUT_LABEL13 1123
 #define IDC_ABOUT_OK 1102
 #define IDC_ABOUT_IMAGE1 1103
+
+// The Filter window's OK and Cancel are IDOK and IDCANCEL, so that Enter and Esc reach them.
+#define IDC_FILTER_PLAYERS_FRAME 1201
+#define IDC_FILTER_TILESETS_FRAME 1202
+// The eight boxes of each group follow their first one's id.
+#define IDC_FILTER_PLAYER1 1211
+#define IDC_FILTER_TILESET1 1221
+#define IDC_FILTER_COUNT 1231
+#define IDC_FILTER_LAST_PICK 1232

@@ -2,12 +2,14 @@
 #include "ui/win32/main_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <vector>
 
 #include "ui/res/resource.h"
 #include "ui/tray.h"
 #include "ui/win32/about_window.h"
+#include "ui/win32/filter_window.h"
 #include "ui/win32/message_loop.h"
 #include "ui/win32/program_folder.h"
 #include "ui/win32/shell_calls.h"
@@ -85,6 +87,8 @@ MainWindow::~MainWindow() {
     }
     if (trayMenu_)
         DestroyMenu(trayMenu_);
+    if (contextMenu_)
+        DestroyMenu(contextMenu_);
     if (dpiBigIcon_)
         DestroyIcon(dpiBigIcon_);
     if (dpiSmallIcon_)
@@ -103,6 +107,7 @@ void MainWindow::Open(int showCommand) {
     if (!window_)
         return;
     trayMenu_ = LoadMenuW(moduleInstance(), MAKEINTRESOURCEW(IDM_TRAY));
+    addFilterMenus();
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 
     createControls();
@@ -123,6 +128,17 @@ void MainWindow::Open(int showCommand) {
     // sent WM_SIZE for it.
     if (!resized_)
         form_->Form_Resize();
+}
+
+void MainWindow::addFilterMenus() {
+    // The menu bar and the tray menu keep their items; the Filter window is reached from the
+    // system menu and from a right-click on the window.
+    const wchar_t* item = form_->mapFilter.Caption.c_str();
+    HMENU system = GetSystemMenu(window_, FALSE);
+    AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(system, MF_STRING, IDM_MAP_FILTER, item);
+    contextMenu_ = CreatePopupMenu();
+    AppendMenuW(contextMenu_, MF_STRING, IDM_MAP_FILTER, item);
 }
 
 void MainWindow::createControls() {
@@ -241,6 +257,16 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 form_->Form_Resize();
             }
             return 0;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == IDM_MAP_FILTER) {
+                form_->mapFilter.Raise();
+                return 0;
+            }
+            break;
+        case WM_CONTEXTMENU:
+            if (popUpContextMenu(lParam))
+                return 0;
+            break;
         case WM_CLOSE:
             // Never refused, never passed on: Form1 ends the program.
             form_->Form_QueryUnload();
@@ -379,12 +405,42 @@ void MainWindow::PopupYESNO(std::uint32_t flags) {
         form_->leave2_Click();
 }
 
+bool MainWindow::popUpContextMenu(LPARAM at) {
+    POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    if (point.x == -1 && point.y == -1) {
+        // Shift+F10 or the Menu key: the menu opens at the focused control, or the window's
+        // top-left corner.
+        point = {0, 0};
+        HWND focus = ::GetFocus();
+        MapWindowPoints(focus && IsChild(window_, focus) ? focus : window_, HWND_DESKTOP, &point,
+                        1);
+    } else {
+        // The caption and the borders keep the system menu the default gives them.
+        POINT inClient = point;
+        ScreenToClient(window_, &inClient);
+        RECT client{};
+        GetClientRect(window_, &client);
+        if (!PtInRect(&client, inClient))
+            return false;
+    }
+    // The chosen item comes back here, so that the Filter window opens once the menu has gone.
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(contextMenu_, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, point.x,
+                       point.y, 0, window_, nullptr));
+    if (chosen == IDM_MAP_FILTER)
+        form_->mapFilter.Raise();
+    return true;
+}
+
 void MainWindow::ShowAbout() {
     showAbout(window_, *shell_);
 }
 
-void MainWindow::ShowFilter(FilterSource&) {
-    // The Filter window comes next.
+void MainWindow::ShowFilter(FilterSource& source) {
+    // Form1 lets go of the refresh itself once this returns; the window lets go on unloading.
+    showFilter(window_, source, [this](std::function<void()> changed) {
+        form_->FilterChanged = std::move(changed);
+    });
 }
 
 void MainWindow::PostMapsRead() {

@@ -78,6 +78,11 @@ class MainWindow : public Form1Host {
     static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void createControls();
+    // "Map filter..." at the end of the system menu, and as the right-click menu's one item.
+    void addFilterMenus();
+    // Pops up the right-click menu for WM_CONTEXTMENU's `at`; false when the point lies outside
+    // the client area, which the default handling keeps.
+    bool popUpContextMenu(LPARAM at);
     void bindControls();
     // Font, icons and the window's size for `dpi`; the controls' places too when asked.
     void applyDpi(UINT dpi, bool placeControls);
@@ -93,6 +98,7 @@ class MainWindow : public Form1Host {
     HICON dpiBigIcon_ = nullptr;
     HICON dpiSmallIcon_ = nullptr;
     HMENU trayMenu_ = nullptr;
+    HMENU contextMenu_ = nullptr;
     HWND lastFocus_ = nullptr;
     Font font_;
     UINT taskbarCreated_ = 0;
