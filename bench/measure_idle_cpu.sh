@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Measures the CPU time qrvl.exe and its wineserver use over a quiet stretch under Wine on a
 # virtual display: the program runs on a tree of 2,000 maps in 200 directories with both kinds
-# ticked, so it writes a pick every two seconds, and nothing in the tree changes meanwhile.
-#   bench/measure_idle_cpu.sh <qrvl.exe> [seconds]   (WINEPREFIX: default build/wineprefix-idle)
+# ticked, so it writes a pick every two seconds, and nothing in the tree changes meanwhile. A third
+# argument is added to config.ini's section, a filter for instance ("players=2": the maps are empty
+# files, so none fits, every one has been read, and the reading thread must sleep).
+#   bench/measure_idle_cpu.sh <qrvl.exe> [seconds] [line]  (WINEPREFIX: default build/wineprefix-idle)
 set -euo pipefail
 exe=$(realpath "$1")
 seconds=${2:-60}
+extra=${3:-}
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix-idle}
 export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
@@ -15,7 +18,7 @@ for d in $(seq 200); do
     mkdir -p "$work/maps/d$d"
     for m in $(seq 10); do : >"$work/maps/d$d/m$m.$([[ $((m % 2)) == 0 ]] && echo scm || echo scx)"; done
 done
-printf '[QRVL]\r\npath=Z:%s\\maps\\\r\nscm=yes\r\nscx=yes\r\n' "${work//\//\\}" >"$work/config.ini"
+printf '[QRVL]\r\npath=Z:%s\\maps\\\r\nscm=yes\r\nscx=yes\r\n%s\r\n' "${work//\//\\}" "$extra" >"$work/config.ini"
 
 source "$root/scripts/wine_display.sh"
 qrvl_xvfb_pid=
