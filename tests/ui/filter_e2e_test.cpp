@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <string>
 #include <thread>
@@ -15,6 +16,9 @@
 #include "tests/mapfile/mpq_writer.h"
 #include "tests/ui/gui_support.h"
 #include "tests/ui/program_run.h"
+#include "ui/res/resource.h"
+#include "ui/win32/filter_window.h"
+#include "ui/win32/main_window.h"
 
 namespace qrvl {
 namespace {
@@ -45,16 +49,23 @@ class FilterE2E : public ::testing::Test {
         writeMap(duelToo, 2, 0);
         writeMap(eight, 8, 4);
         std::ofstream(std::filesystem::path(broken)) << "not a map";
+        game.setRecentMaps({});
     }
 
-    // Runs the window for a while and gives every entry the game's list held meanwhile.
-    std::set<std::wstring> entriesWhileRunning(std::chrono::seconds duration) {
+    // Runs the window for a while and gives every entry the game's list held meanwhile. `during`
+    // runs once the window shows, and the entries count from its end.
+    std::set<std::wstring> entriesWhileRunning(std::chrono::seconds duration,
+                                               const std::function<void()>& during = {}) {
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
         std::wstring commandLine = L"\"" + exe + L"\"";
         EXPECT_TRUE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                                    nullptr, app.text().c_str(), &startup, &process));
+        if (during) {
+            during();
+            game.setRecentMaps({});
+        }
         std::set<std::wstring> seen;
         const auto end = std::chrono::steady_clock::now() + duration;
         while (std::chrono::steady_clock::now() < end) {
@@ -93,6 +104,34 @@ TEST_F(FilterE2E, WithNoMapOfTheTilesetNothingIsWritten) {
     gui_test::writeConfig(app.text(), L"tilesets", L"Ice");
     game.setRecentMaps({L"C:\\old.scm"});
     EXPECT_EQ(entriesWhileRunning(7s), std::set<std::wstring>{L"C:\\old.scm"});
+}
+
+// Waits for a visible window of the class in any process.
+HWND waitForWindow(const wchar_t* className) {
+    for (int i = 0; i < 600; ++i) {
+        if (HWND window = FindWindowW(className, nullptr); window && IsWindowVisible(window)) {
+            return window;
+        }
+        std::this_thread::sleep_for(50ms);
+    }
+    return nullptr;
+}
+
+TEST_F(FilterE2E, TheFilterWindowsOkTakesEffectAtTheNextTick) {
+    gui_test::writeConfig(app.text(), L"players", L"2");
+    const std::set<std::wstring> seen = entriesWhileRunning(8s, [] {
+        HWND main = waitForWindow(win32::kMainWindowClass);
+        ASSERT_NE(main, nullptr);
+        PostMessageW(main, WM_SYSCOMMAND, IDM_MAP_FILTER, 0);
+        HWND filter = waitForWindow(win32::kFilterWindowClass);
+        ASSERT_NE(filter, nullptr);
+        // 2 players off, 8 on, then OK, as clicks on the real controls.
+        SendMessageW(GetDlgItem(filter, IDC_FILTER_PLAYER1 + 1), BM_CLICK, 0, 0);
+        SendMessageW(GetDlgItem(filter, IDC_FILTER_PLAYER1 + 7), BM_CLICK, 0, 0);
+        SendMessageW(GetDlgItem(filter, IDOK), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(gui_test::readConfig(app.text(), L"players"), L"8");
+    EXPECT_EQ(seen, std::set<std::wstring>{eight});
 }
 
 TEST_F(FilterE2E, PickHonoursTheFilterAndSaysWhenNoMapFits) {
