@@ -25,8 +25,7 @@ class ListCommandTest : public Form1Test {
         return listMaps(
             host.appPath,
             [this](const std::wstring& path) { return host.OrdinaryFileExists(path); },
-            [this](const std::wstring& line) { lines.push_back(line); },
-            seams(), listSeams);
+            [this](const std::wstring& line) { lines.push_back(line); }, seams(), listSeams);
     }
     std::vector<std::wstring> lines;
     std::vector<std::wstring> read;
