@@ -224,11 +224,8 @@ LRESULT AboutWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN: {
-            HDC dc = reinterpret_cast<HDC>(wParam);
             const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-            SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, isLink(id) ? RGB(0, 0, 255) : GetSysColor(COLOR_BTNTEXT));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            return onFaceColour(wParam, isLink(id) ? RGB(0, 0, 255) : GetSysColor(COLOR_BTNTEXT));
         }
         case WM_DRAWITEM: {
             const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);

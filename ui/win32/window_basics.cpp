@@ -54,4 +54,17 @@ bool showWindowState(HWND window, std::int32_t state) {
     }
 }
 
+LRESULT onFaceColour(WPARAM dc, COLORREF text) {
+    HDC context = reinterpret_cast<HDC>(dc);
+    SetBkMode(context, TRANSPARENT);
+    SetTextColor(context, text);
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void moveToSuggestedRect(HWND window, LPARAM suggested) {
+    const RECT* r = reinterpret_cast<const RECT*>(suggested);
+    SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace qrvl::win32

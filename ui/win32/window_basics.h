@@ -1,4 +1,5 @@
-// What both top-level windows share: the module's instance, their class, and their state.
+// What the top-level windows share: the module's instance, their class, their state, their
+// controls' colours and their move to a new screen's DPI.
 #pragma once
 
 #include <windows.h>
@@ -26,5 +27,12 @@ std::int32_t windowState(HWND window);
 // Shows the window in one of those states (restored, minimised, maximised); false for any other
 // value, which changes nothing.
 bool showWindowState(HWND window, std::int32_t state);
+
+// The answer to WM_CTLCOLORSTATIC or WM_CTLCOLORBTN for a control drawn on the window's face
+// colour, also under visual styles, its text in `text`.
+LRESULT onFaceColour(WPARAM dc, COLORREF text = GetSysColor(COLOR_BTNTEXT));
+
+// Moves and sizes the window to the rectangle WM_DPICHANGED suggests (its lParam).
+void moveToSuggestedRect(HWND window, LPARAM suggested);
 
 }  // namespace qrvl::win32
