@@ -1,6 +1,9 @@
 // Keeping the fitting maps in step with the readings and the filter.
 #include "ui/fitting_maps.h"
 
+#include "mapfile/map_cache.h"
+#include "mapfile/map_reader.h"
+
 namespace qrvl {
 
 namespace {
@@ -88,6 +91,23 @@ const MapReading* FittingMaps::readingOf(const std::wstring& gamePath) const {
         }
     }
     return nullptr;
+}
+
+void readEveryMap(FittingMaps& maps, const std::wstring& cacheFile, MapFileReader reader,
+                  const std::function<void(const FittingMaps::Entry&)>& read) {
+    if (!reader) {
+        reader = readMapFile;
+    }
+    MapCache cache = loadMapCache(cacheFile);
+    for (std::size_t i = 0; i < maps.entries().size(); ++i) {
+        const FittingMaps::Entry& entry = maps.entries()[i];
+        maps.read(i, readThroughCache(cache, entry.fullPath, entry.stamp, reader));
+        if (read) {
+            read(entry);
+        }
+    }
+    // Where the folder cannot be written the maps are only read again next time.
+    saveMapCache(cache, cacheFile);
 }
 
 }  // namespace qrvl

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "common/file_stamp.h"
 #include "map/catalogue.h"
 #include "map/map_collection.h"
+#include "mapfile/cached_reading.h"
 #include "mapfile/map_filter.h"
 
 namespace qrvl {
@@ -63,5 +65,12 @@ class FittingMaps {
     MapCollection scmFit_;
     MapCollection scxFit_;
 };
+
+// Reads every map of `maps`, both kinds, in catalogue order, through the cache file (loaded first
+// and written back once at the end), as the window's reading thread does: /pick and /list leave
+// the cache holding the whole folder. `reader` empty means readMapFile. `read` is told of each map
+// once it is read.
+void readEveryMap(FittingMaps& maps, const std::wstring& cacheFile, MapFileReader reader,
+                  const std::function<void(const FittingMaps::Entry&)>& read = {});
 
 }  // namespace qrvl

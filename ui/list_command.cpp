@@ -3,22 +3,15 @@
 #include "ui/list_command.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "map/catalogue.h"
-#include "mapfile/map_cache.h"
-#include "mapfile/map_reader.h"
 #include "ui/command_config.h"
+#include "ui/config_ini.h"
+#include "ui/fitting_maps.h"
 
 namespace qrvl {
 
 namespace {
-
-struct ListedMap {
-    std::wstring gamePath;
-    std::wstring fullPath;
-    std::optional<FileStamp> stamp;
-};
 
 // A script splits the listing at tabs and line breaks, so none may stand inside a field.
 std::wstring field(std::wstring text) {
@@ -28,7 +21,8 @@ std::wstring field(std::wstring text) {
     return text;
 }
 
-std::wstring lineOf(const ListedMap& map, const MapReading& reading) {
+std::wstring lineOf(const FittingMaps::Entry& map) {
+    const MapReading& reading = *map.reading;
     if (!reading.info) {
         return map.gamePath + L"\t\t\t\t\t\t" +
                field(std::wstring(reading.error.begin(), reading.error.end()));
@@ -43,8 +37,7 @@ std::wstring lineOf(const ListedMap& map, const MapReading& reading) {
 
 PickResult listMaps(const std::wstring& appPath,
                     const std::function<bool(const std::wstring&)>& ordinaryFileExists,
-                    const std::function<void(const std::wstring&)>& line, Form1Seams seams,
-                    ListSeams listSeams) {
+                    const std::function<void(const std::wstring&)>& line, Form1Seams seams) {
     const CommandConfig config = readCommandConfig(appPath, ordinaryFileExists, seams);
     if (!config.saved) {
         return {kPickFailedStatus, config.reason};
@@ -54,24 +47,13 @@ PickResult listMaps(const std::wstring& appPath,
         return {kPickFailedStatus, std::move(problem)};
     }
 
-    std::vector<ListedMap> maps;
+    FittingMaps maps;
     Catalogue catalogue(seams.directories, seams.ansiPaths);
-    catalogue.setMapObserver([&maps](const CataloguedMap& map) {
-        maps.push_back({map.gamePath, *map.file.path, map.file.stamp});
-    });
+    catalogue.setMapObserver([&maps](const CataloguedMap& map) { maps.add(map); });
     catalogue.rebuildCatalogue(saved.path);
-
-    const MapFileReader reader = listSeams.reader ? listSeams.reader : MapFileReader(readMapFile);
-    MapCache cache = listSeams.cacheFile.empty() ? MapCache() : loadMapCache(listSeams.cacheFile);
     line(kListHeader);
-    for (const ListedMap& map : maps) {
-        line(lineOf(map, readThroughCache(cache, map.fullPath, map.stamp, reader)));
-    }
-    // Where the folder cannot be written the listing stands all the same; the maps are only read
-    // again next time.
-    if (!listSeams.cacheFile.empty()) {
-        saveMapCache(cache, listSeams.cacheFile);
-    }
+    readEveryMap(maps, mapCacheFile(appPath), seams.mapReader,
+                 [&line](const FittingMaps::Entry& map) { line(lineOf(map)); });
     return {kPickWroteStatus, {}};
 }
 

@@ -5,7 +5,6 @@
 #include <functional>
 #include <string>
 
-#include "mapfile/cached_reading.h"
 #include "ui/form1.h"
 #include "ui/pick_command.h"
 
@@ -15,20 +14,13 @@ namespace qrvl {
 // fields, and a seventh field that says why.
 inline constexpr wchar_t kListHeader[] = L"path\ttitle\tplayers\twidth\theight\ttileset";
 
-// Seams of the listing beyond the window's: how a map file is read, and where the cache lies.
-struct ListSeams {
-    MapFileReader reader;    // readMapFile when unset
-    std::wstring cacheFile;  // no cache when empty
-};
-
 // Scans the folder config.ini names, both kinds of map whatever its boxes say, and hands `line`
 // the header and then one line per map in catalogue order (no line break at the end). Maps are
-// read through the cache, which is written back once at the end. The status and reason follow
-// /pick's: kPickWroteStatus after the listing, kPickFailedStatus when there is no config.ini or no
-// folder to scan.
+// read through the cache beside config.ini, which is written back once at the end. The status and
+// reason follow /pick's: kPickWroteStatus after the listing, kPickFailedStatus when there is no
+// config.ini or no folder to scan.
 PickResult listMaps(const std::wstring& appPath,
                     const std::function<bool(const std::wstring&)>& ordinaryFileExists,
-                    const std::function<void(const std::wstring&)>& line, Form1Seams seams = {},
-                    ListSeams listSeams = {});
+                    const std::function<void(const std::wstring&)>& line, Form1Seams seams = {});
 
 }  // namespace qrvl

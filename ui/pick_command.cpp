@@ -9,7 +9,6 @@
 #include "common/error.h"
 #include "map/catalogue.h"
 #include "map/recent_maps.h"
-#include "mapfile/map_reader.h"
 #include "ui/command_config.h"
 #include "ui/config_ini.h"
 #include "ui/fitting_maps.h"
@@ -27,19 +26,6 @@ std::wstring kindsText(bool scm, bool scx) {
 
 PickResult failed(std::wstring reason) {
     return {kPickFailedStatus, L"qrvl: " + std::move(reason)};
-}
-
-// Reads every map the scan found through the cache beside config.ini, as the window's worker
-// does: the cache then keeps the maps of both kinds whatever the boxes say.
-void readAll(FittingMaps& maps, const std::wstring& appPath, const MapFileReader& given) {
-    const MapFileReader reader = given ? given : MapFileReader(readMapFile);
-    const std::wstring cacheFile = mapCacheFile(appPath);
-    MapCache cache = loadMapCache(cacheFile);
-    for (std::size_t i = 0; i < maps.entries().size(); ++i) {
-        const FittingMaps::Entry& entry = maps.entries()[i];
-        maps.read(i, readThroughCache(cache, entry.fullPath, entry.stamp, reader));
-    }
-    saveMapCache(cache, cacheFile);
 }
 
 }  // namespace
@@ -91,7 +77,7 @@ PickResult pickOnce(const std::wstring& appPath,
         catalogue.rebuildCatalogue(saved.path);
         chosen = RecentMapsUpdate::chosenList(saved.scm, saved.scx, catalogue);
         if (filtered) {
-            readAll(maps, appPath, seams.mapReader);
+            readEveryMap(maps, mapCacheFile(appPath), seams.mapReader);
             fitting = maps.chosenList(saved.scm, saved.scx);
         }
         if (update.modifyReg(filtered ? *fitting : *chosen)) {

@@ -14,8 +14,8 @@ class ListCommandTest : public Form1Test {
   protected:
     PickResult list() {
         lines.clear();
-        ListSeams listSeams;
-        listSeams.reader = [this](const std::wstring& path) {
+        Form1Seams listSeams = seams();
+        listSeams.mapReader = [this](const std::wstring& path) {
             read.push_back(path);
             if (path.ends_with(L".scx")) {
                 return MapReading{std::nullopt, "no scenario in the archive"};
@@ -25,7 +25,7 @@ class ListCommandTest : public Form1Test {
         return listMaps(
             host.appPath,
             [this](const std::wstring& path) { return host.OrdinaryFileExists(path); },
-            [this](const std::wstring& line) { lines.push_back(line); }, seams(), listSeams);
+            [this](const std::wstring& line) { lines.push_back(line); }, listSeams);
     }
     std::vector<std::wstring> lines;
     std::vector<std::wstring> read;

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "mapfile/map_cache.h"
 #include "ui/list_command.h"
 #include "ui/pick_command.h"
 #include "ui/win32/error_line.h"
@@ -36,14 +35,10 @@ int pick() {
 }
 
 int list() {
-    const std::wstring folder = qrvl::win32::executableDirectory();
-    const bool separated = !folder.empty() && folder.back() == L'\\';
-    qrvl::ListSeams seams;
-    seams.cacheFile = folder + (separated ? L"" : L"\\") + qrvl::kMapCacheFileName;
     qrvl::win32::OutputLines output;
-    const qrvl::PickResult result = qrvl::listMaps(
-        folder, qrvl::win32::ordinaryFileExists,
-        [&output](const std::wstring& line) { output.write(line); }, {}, std::move(seams));
+    const qrvl::PickResult result =
+        qrvl::listMaps(qrvl::win32::executableDirectory(), qrvl::win32::ordinaryFileExists,
+                       [&output](const std::wstring& line) { output.write(line); });
     output.flush();
     if (!result.reason.empty())
         qrvl::win32::writeErrorLine(result.reason);
