@@ -25,11 +25,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::wstring builtExe() {
-    const std::string narrow = QRVL_EXE_PATH;
-    return std::wstring(narrow.begin(), narrow.end());
-}
-
 // `era` numbers the tileset as the scenario does: 4 is Jungle, 6 Ice.
 void writeMap(const std::wstring& path, int players, int era) {
     const test::Bytes map =
@@ -41,7 +36,7 @@ void writeMap(const std::wstring& path, int players, int era) {
 class FilterE2E : public ::testing::Test {
   protected:
     FilterE2E() {
-        CopyFileW(builtExe().c_str(), exe.c_str(), FALSE);
+        CopyFileW(gui_test::builtExe().c_str(), exe.c_str(), FALSE);
         gui_test::writeConfig(app.text(), L"path", maps.text() + L"\\");
         gui_test::writeConfig(app.text(), L"scm", L"yes");
         gui_test::writeConfig(app.text(), L"scx", L"yes");

@@ -16,11 +16,6 @@
 namespace qrvl {
 namespace {
 
-std::wstring builtExe() {
-    const std::string narrow = QRVL_EXE_PATH;
-    return std::wstring(narrow.begin(), narrow.end());
-}
-
 void writeFile(const std::wstring& path, const std::string& bytes) {
     std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << bytes;
 }
@@ -62,7 +57,7 @@ void setLastWrite(const std::wstring& path, FILETIME time) {
 class ListCommandE2E : public ::testing::Test {
   protected:
     ListCommandE2E() {
-        CopyFileW(builtExe().c_str(), exe.c_str(), FALSE);
+        CopyFileW(gui_test::builtExe().c_str(), exe.c_str(), FALSE);
         gui_test::writeConfig(app.text(), L"path", maps.text());
         gui_test::writeConfig(app.text(), L"scm", L"no");
         writeMap(plain, "\x03Lost \x04Temple ", 4, 4);

@@ -19,11 +19,6 @@ namespace {
 constexpr wchar_t kGameKey[] = L"software\\Blizzard Entertainment\\Starcraft";
 
 // The exe's path comes in through the build (a Windows path under Wine).
-std::wstring builtExe() {
-    const std::string narrow = QRVL_EXE_PATH;
-    return std::wstring(narrow.begin(), narrow.end());
-}
-
 std::string ansi(const std::wstring& text) {
     const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
                                          nullptr, 0, nullptr, nullptr);
@@ -81,7 +76,7 @@ TEST(PickCommandE2E, WritesOnePickAndEndsOrSaysWhyWithoutEverShowingAWindow) {
         SCOPED_TRACE(row.what);
         gui_test::ScratchFolder app(L"pick-app");
         const std::wstring exe = app.text() + L"\\qrvl.exe";
-        ASSERT_TRUE(CopyFileW(builtExe().c_str(), exe.c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(gui_test::builtExe().c_str(), exe.c_str(), FALSE));
         if (row.config) {
             gui_test::writeConfig(app.text(), L"path", folder.text() + L"\\maps\\");
             gui_test::writeConfig(app.text(), L"scm", L"yes");
@@ -120,7 +115,7 @@ TEST(PickCommandE2E, WritesOnePickAndEndsOrSaysWhyWithoutEverShowingAWindow) {
 TEST(PickCommandE2E, TheWindowHookSeesTheMainWindowOfAPlainStart) {
     gui_test::ScratchFolder app(L"pick-window");
     const std::wstring exe = app.text() + L"\\qrvl.exe";
-    ASSERT_TRUE(CopyFileW(builtExe().c_str(), exe.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(gui_test::builtExe().c_str(), exe.c_str(), FALSE));
     gui_test::writeConfig(app.text(), L"scm", L"no");
     const gui_test::ProgramRun run = gui_test::runProgram(exe, L"", std::chrono::seconds(5));
     EXPECT_GT(run.windowsCreated, 0);

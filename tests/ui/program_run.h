@@ -19,6 +19,14 @@ struct ProgramRun {
 // into a pipe, counts every window its process creates (a window event hook set before it runs its
 // first instruction), and waits for it. A process still running after `patience` is ended: a
 // window would keep it running.
+// The qrvl.exe this build made, as the target of a test that starts it names it in QRVL_EXE_PATH.
+#ifdef QRVL_EXE_PATH
+inline std::wstring builtExe() {
+    const std::string narrow = QRVL_EXE_PATH;
+    return std::wstring(narrow.begin(), narrow.end());
+}
+#endif
+
 ProgramRun runProgram(const std::wstring& exe, const std::wstring& arguments,
                       std::chrono::milliseconds patience = std::chrono::seconds(60));
 
