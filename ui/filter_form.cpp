@@ -26,11 +26,11 @@ std::uint8_t tickedBits(const std::array<CheckBox, 8>& boxes) {
 }  // namespace
 
 std::wstring groupedCount(std::int64_t count) {
-    std::wstring digits = std::to_wstring(count < 0 ? -count : count);
+    std::wstring digits = std::to_wstring(count);
     for (std::size_t at = digits.size(); at > 3; at -= 3) {
         digits.insert(at - 3, 1, L',');
     }
-    return (count < 0 ? L"-" : L"") + digits;
+    return digits;
 }
 
 std::wstring countLine(const FitCounts& counts) {

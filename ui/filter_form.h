@@ -23,7 +23,7 @@ inline constexpr wchar_t kOk[] = L"OK";
 inline constexpr wchar_t kCancel[] = L"Cancel";
 }  // namespace filter_text
 
-// "1,204": counts as the window shows them, grouped by thousands.
+// "1,204": counts (never negative) as the window shows them, grouped by thousands.
 std::wstring groupedCount(std::int64_t count);
 // "312 of 1,204 maps fit (9 unreadable)", and how many are still to read while the worker reads.
 std::wstring countLine(const FitCounts& counts);

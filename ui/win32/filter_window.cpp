@@ -251,14 +251,12 @@ LRESULT FilterWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             form_.Cancel_Click();
             return 0;
         case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN: {
+        case WM_CTLCOLORBTN:
             return onFaceColour(wParam);
-        }
-        case WM_DPICHANGED: {
+        case WM_DPICHANGED:
             moveToSuggestedRect(window_, lParam);
             layout(HIWORD(wParam));
             return 0;
-        }
         default:
             break;
     }
