@@ -4,13 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "common/text_codec.h"
 #include "tests/mapfile/mpq_writer.h"
@@ -33,6 +34,27 @@ void writeMap(const std::wstring& path, int players, int era) {
         .write(reinterpret_cast<const char*>(map.data()), static_cast<std::streamsize>(map.size()));
 }
 
+// Waits for a visible window of the class in any process. A first start in a new Wine session
+// also starts Wine's desktop, which can take many seconds on a busy machine.
+HWND waitForWindow(const wchar_t* className) {
+    HWND found = nullptr;
+    gui_test::pumpUntil(
+        [&] {
+            found = FindWindowW(className, nullptr);
+            return found && IsWindowVisible(found);
+        },
+        120s);
+    return found && IsWindowVisible(found) ? found : nullptr;
+}
+
+std::size_t leadingCount(const std::vector<std::wstring>& list, const std::wstring& entry) {
+    std::size_t count = 0;
+    while (count < list.size() && list[count] == entry) {
+        ++count;
+    }
+    return count;
+}
+
 class FilterE2E : public ::testing::Test {
   protected:
     FilterE2E() {
@@ -46,21 +68,27 @@ class FilterE2E : public ::testing::Test {
         std::ofstream(std::filesystem::path(broken)) << "not a map";
         game.setRecentMaps({});
     }
+    ~FilterE2E() override {
+        if (process_.hProcess) {
+            TerminateProcess(process_.hProcess, 0);
+            WaitForSingleObject(process_.hProcess, INFINITE);
+            CloseHandle(process_.hThread);
+            CloseHandle(process_.hProcess);
+        }
+    }
 
-    // Runs the window for a while and gives every entry the game's list held meanwhile. `during`
-    // runs once the window shows, and the entries count from its end.
-    std::set<std::wstring> entriesWhileRunning(std::chrono::seconds duration,
-                                               const std::function<void()>& during = {}) {
+    // Starts the window and gives it once it shows.
+    HWND start() {
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
         std::wstring commandLine = L"\"" + exe + L"\"";
         EXPECT_TRUE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                   nullptr, app.text().c_str(), &startup, &process));
-        if (during) {
-            during();
-            game.setRecentMaps({});
-        }
+                                   nullptr, app.text().c_str(), &startup, &process_));
+        return waitForWindow(win32::kMainWindowClass);
+    }
+
+    // Every entry the game's list holds over `duration`.
+    std::set<std::wstring> entriesFor(std::chrono::seconds duration) {
         std::set<std::wstring> seen;
         const auto end = std::chrono::steady_clock::now() + duration;
         while (std::chrono::steady_clock::now() < end) {
@@ -69,10 +97,6 @@ class FilterE2E : public ::testing::Test {
             }
             std::this_thread::sleep_for(50ms);
         }
-        TerminateProcess(process.hProcess, 0);
-        WaitForSingleObject(process.hProcess, INFINITE);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
         return seen;
     }
 
@@ -84,11 +108,15 @@ class FilterE2E : public ::testing::Test {
     const std::wstring duelToo = maps.text() + L"\\duel.scx";
     const std::wstring eight = maps.text() + L"\\eight.scm";
     const std::wstring broken = maps.text() + L"\\broken.scx";
+
+  private:
+    PROCESS_INFORMATION process_{};
 };
 
 TEST_F(FilterE2E, EveryWriteInTwentySecondsNamesATwoPlayerMap) {
     gui_test::writeConfig(app.text(), L"players", L"2");
-    const std::set<std::wstring> seen = entriesWhileRunning(20s);
+    ASSERT_NE(start(), nullptr);
+    const std::set<std::wstring> seen = entriesFor(20s);
     EXPECT_FALSE(seen.empty());
     for (const std::wstring& entry : seen) {
         EXPECT_TRUE(entry == duel || entry == duelToo) << utf8Codec().encode(entry);
@@ -98,35 +126,45 @@ TEST_F(FilterE2E, EveryWriteInTwentySecondsNamesATwoPlayerMap) {
 TEST_F(FilterE2E, WithNoMapOfTheTilesetNothingIsWritten) {
     gui_test::writeConfig(app.text(), L"tilesets", L"Ice");
     game.setRecentMaps({L"C:\\old.scm"});
-    EXPECT_EQ(entriesWhileRunning(7s), std::set<std::wstring>{L"C:\\old.scm"});
-}
-
-// Waits for a visible window of the class in any process.
-HWND waitForWindow(const wchar_t* className) {
-    for (int i = 0; i < 600; ++i) {
-        if (HWND window = FindWindowW(className, nullptr); window && IsWindowVisible(window)) {
-            return window;
-        }
-        std::this_thread::sleep_for(50ms);
-    }
-    return nullptr;
+    ASSERT_NE(start(), nullptr);
+    // The cache is written once every map is read: from then on, two ticks find nothing to pick.
+    const std::wstring cache = app.text() + L"\\qrvl-maps.cache";
+    EXPECT_TRUE(gui_test::pumpUntil(
+        [&] { return GetFileAttributesW(cache.c_str()) != INVALID_FILE_ATTRIBUTES; }, 60s));
+    EXPECT_EQ(entriesFor(5s), std::set<std::wstring>{L"C:\\old.scm"});
 }
 
 TEST_F(FilterE2E, TheFilterWindowsOkTakesEffectAtTheNextTick) {
     gui_test::writeConfig(app.text(), L"players", L"2");
-    const std::set<std::wstring> seen = entriesWhileRunning(8s, [] {
-        HWND main = waitForWindow(win32::kMainWindowClass);
-        ASSERT_NE(main, nullptr);
-        PostMessageW(main, WM_SYSCOMMAND, IDM_MAP_FILTER, 0);
-        HWND filter = waitForWindow(win32::kFilterWindowClass);
-        ASSERT_NE(filter, nullptr);
-        // 2 players off, 8 on, then OK, as clicks on the real controls.
-        SendMessageW(GetDlgItem(filter, IDC_FILTER_PLAYER1 + 1), BM_CLICK, 0, 0);
-        SendMessageW(GetDlgItem(filter, IDC_FILTER_PLAYER1 + 7), BM_CLICK, 0, 0);
-        SendMessageW(GetDlgItem(filter, IDOK), BM_CLICK, 0, 0);
-    });
+    HWND main = start();
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_SYSCOMMAND, IDM_MAP_FILTER, 0);
+    HWND filter = waitForWindow(win32::kFilterWindowClass);
+    ASSERT_NE(filter, nullptr);
+    // 2 players off, 8 on, then OK, as clicks on the real controls. The click returns once OK
+    // has taken effect, so every write after it puts the 8-player map in front of the list as
+    // it stood then (cleared here, an update begun meanwhile would put back what it had read).
+    SendMessageW(GetDlgItem(filter, IDC_FILTER_PLAYER1 + 1), BM_CLICK, 0, 0);
+    SendMessageW(GetDlgItem(filter, IDC_FILTER_PLAYER1 + 7), BM_CLICK, 0, 0);
+    SendMessageW(GetDlgItem(filter, IDOK), BM_CLICK, 0, 0);
     EXPECT_EQ(gui_test::readConfig(app.text(), L"players"), L"8");
-    EXPECT_EQ(seen, std::set<std::wstring>{eight});
+
+    const std::vector<std::wstring> atOk = game.recentMaps();
+    const std::vector<std::wstring> olderAtOk(atOk.begin() + leadingCount(atOk, eight), atOk.end());
+    const std::size_t writesAwaited = std::min<std::size_t>(5, leadingCount(atOk, eight) + 2);
+    std::vector<std::wstring> list = atOk;
+    const bool twoWrites = gui_test::pumpUntil(
+        [&] {
+            list = game.recentMaps();
+            const std::size_t picks = leadingCount(list, eight);
+            const std::vector<std::wstring> older(list.begin() + picks, list.end());
+            const bool onlyPushedDown = older.size() <= olderAtOk.size() &&
+                                        std::equal(older.begin(), older.end(), olderAtOk.begin());
+            EXPECT_TRUE(onlyPushedDown) << "a map other than the 8-player one was written";
+            return !onlyPushedDown || picks >= writesAwaited;
+        },
+        30s);
+    EXPECT_TRUE(twoWrites);
 }
 
 TEST_F(FilterE2E, PickHonoursTheFilterAndSaysWhenNoMapFits) {

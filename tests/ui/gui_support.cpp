@@ -54,11 +54,19 @@ std::vector<std::wstring> GameKey::recentMaps() const {
     }
     DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExW(key, L"Recent Maps", nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-        size > 0) {
-        std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
-        RegQueryValueExW(key, L"Recent Maps", nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                         &size);
+    std::wstring data;
+    LSTATUS status = RegQueryValueExW(key, L"Recent Maps", nullptr, &type, nullptr, &size);
+    // The program may write a longer list between the two queries; ask again at the new size,
+    // rather than reading a half-filled buffer as an empty list.
+    while (status == ERROR_SUCCESS && size > 0) {
+        data.assign(size / sizeof(wchar_t) + 1, L'\0');
+        status = RegQueryValueExW(key, L"Recent Maps", nullptr, &type,
+                                  reinterpret_cast<BYTE*>(data.data()), &size);
+        if (status != ERROR_MORE_DATA)
+            break;
+        status = ERROR_SUCCESS;
+    }
+    if (status == ERROR_SUCCESS && size > 0) {
         std::size_t start = 0;
         while (start < data.size()) {
             const std::size_t end = data.find(L'\0', start);
