@@ -50,9 +50,9 @@ class BlockSource final : public ByteSource {
         }
         // The walk reads thousands of 8-byte headers, nearly all inside the sector it read
         // last: those cost a copy and nothing more.
-        if (last_ && offset >= lastStart_ && offset - lastStart_ <= last_->size() &&
-            out.size() <= last_->size() - (offset - lastStart_)) {
-            std::memcpy(out.data(), last_->data() + (offset - lastStart_), out.size());
+        if (last_ && offset >= lastStart_ && offset - lastStart_ <= last_->size &&
+            out.size() <= last_->size - (offset - lastStart_)) {
+            copyOut(*last_, offset - lastStart_, out);
             return true;
         }
         std::size_t done = 0;
@@ -63,24 +63,26 @@ class BlockSource final : public ByteSource {
             const std::size_t inSector = static_cast<std::size_t>(at - sectorStart);
             const std::size_t want =
                 std::min<std::uint64_t>(out.size() - done, expectedSize(index) - inSector);
-            const std::vector<std::uint8_t>* sector = sectorAt(index, inSector + want);
+            const CachedSector* sector = sectorAt(index, inSector + want);
             if (!sector) {
                 return false;
             }
             last_ = sector;
             lastStart_ = sectorStart;
-            const std::size_t take = want;
-            std::memcpy(out.data() + done, sector->data() + inSector, take);
-            done += take;
+            copyOut(*sector, inSector, out.subspan(done, want));
+            done += want;
         }
         return true;
     }
 
   private:
+    // A sector as far as it is known: its decoded `bytes`, then zeros up to `size`. A sector
+    // whose data end early is padded so, as the game pads it, without holding the padding.
     struct CachedSector {
         std::uint32_t index = 0;
         bool filled = false;
         std::vector<std::uint8_t> bytes;
+        std::size_t size = 0;
         // The sector as stored, kept while only part of it is decoded; its first `plain` bytes
         // are decrypted, and `cipher` goes on from there.
         std::vector<std::uint8_t> stored;
@@ -88,17 +90,26 @@ class BlockSource final : public ByteSource {
         MpqCipher cipher{0};
     };
 
+    static void copyOut(const CachedSector& sector, std::size_t from, std::span<std::uint8_t> out) {
+        const std::size_t have =
+            from < sector.bytes.size() ? std::min(out.size(), sector.bytes.size() - from) : 0;
+        if (have > 0) {
+            std::memcpy(out.data(), sector.bytes.data() + from, have);
+        }
+        std::fill(out.begin() + static_cast<std::ptrdiff_t>(have), out.end(), 0);
+    }
+
     // The section walk reads headers in order and comes back to the string sections, so a few
     // sectors kept decoded spare nearly every second decode. A compressed sector is decoded only
     // as far as a read has needed: a section header halfway into one costs half a sector. A read
     // further in decodes it again, at least twice as far, so that a run of headers in one sector
     // costs little more than one decode of it.
-    const std::vector<std::uint8_t>* sectorAt(std::uint32_t index, std::size_t needed) {
+    const CachedSector* sectorAt(std::uint32_t index, std::size_t needed) {
         CachedSector* slot = nullptr;
         for (CachedSector& cached : cache_) {
             if (cached.filled && cached.index == index) {
-                if (cached.bytes.size() >= needed) {
-                    return &cached.bytes;
+                if (cached.size >= needed) {
+                    return &cached;
                 }
                 slot = &cached;
             }
@@ -108,9 +119,9 @@ class BlockSource final : public ByteSource {
             slot = &cache_[nextSlot_];
             nextSlot_ = (nextSlot_ + 1) % cache_.size();
         } else {
-            limit = std::max(limit, 4 * slot->bytes.size());
+            limit = std::max(limit, 4 * slot->size);
         }
-        if (last_ == &slot->bytes) {
+        if (last_ == slot) {
             last_ = nullptr;
         }
         slot->filled = false;
@@ -119,7 +130,7 @@ class BlockSource final : public ByteSource {
         }
         slot->index = index;
         slot->filled = true;
-        return &slot->bytes;
+        return slot;
     }
 
     // The sector's size once decoded: the sector size, or what is left of the file.
@@ -140,14 +151,17 @@ class BlockSource final : public ByteSource {
             static_cast<std::size_t>(std::min<std::uint64_t>(length, file_.size() - position)));
     }
 
-    // The first `limit` bytes of the sector into `out`.
+    // The sector's first `limit` bytes into the slot: decoded, or fewer when its data end first,
+    // the rest then known to be zeros. Every byte decoded counts against the block's budget,
+    // and no decode may go past what is left of it.
     bool decode(std::uint32_t index, std::size_t limit, CachedSector& slot) {
         const std::uint64_t first = std::uint64_t{index} * block_.sectorSize;
         const std::size_t expected = expectedSize(index);
         std::vector<std::uint8_t>& out = slot.bytes;
-        if (decoded_ > budget_) {
+        if (decoded_ >= budget_) {
             return false;
         }
+        const std::size_t room = std::min<std::uint64_t>(limit, budget_ - decoded_);
         const bool tabled = !sectorStarts_.empty();
         std::vector<std::uint8_t>& stored = slot.stored;
         std::uint64_t storedLength = expected;
@@ -162,40 +176,55 @@ class BlockSource final : public ByteSource {
             slot.plain = 0;
             slot.cipher = MpqCipher{key_ + index};
         }
+        bool ended = false;
         if (tabled && storedLength < expected) {
-            decoded_ += limit;
-            if (decoded_ > budget_) {
+            if (!decompressed(slot, storedLength, expected, room)) {
                 return false;
             }
-            if (storedLength == 0) {
-                out.assign(limit, 0);
-                return true;
-            }
-            const SectorCompression compression = (block_.flags & kFlagCompress) != 0
-                                                      ? SectorCompression::MaskedByte
-                                                      : SectorCompression::Imploded;
-            // A prefix of the output needs about the same share of the input; only that much is
-            // decrypted, and the rest only when decoding runs out of it.
-            const std::size_t guess = static_cast<std::size_t>(std::min<std::uint64_t>(
-                stored.size(), storedLength * limit / expected * 5 / 4 + 128));
-            if (guess < stored.size() &&
-                decompressSector(std::span(stored).first(makePlain(slot, guess)), compression,
-                                 expected, limit, out)) {
-                return true;
-            }
-            makePlain(slot, stored.size());
-            return decompressSector(stored, compression, expected, limit, out);
+            ended = out.size() < room;
+        } else {
+            // Stored as it is: its first bytes are the sector, padded where the file ends early.
+            // Only as much is decrypted and kept as the reads need, as for a compressed sector:
+            // a sector may be the whole scenario, and a scenario may claim more than its file
+            // holds.
+            const std::size_t ready = std::min(makePlain(slot, room), room);
+            out.assign(stored.begin(), stored.begin() + static_cast<std::ptrdiff_t>(ready));
+            ended = ready < room;
         }
-        makePlain(slot, stored.size());
-        // Stored as it is: its first bytes are the sector, padded where the file ends early.
-        decoded_ += expected;
-        if (decoded_ > budget_) {
+        decoded_ += out.size();
+        if (!ended && room < limit) {
+            // The budget ran out before the bytes this read needs.
             return false;
         }
-        out.assign(stored.begin(), stored.begin() + std::min(stored.size(), expected));
-        out.resize(expected, 0);
-        stored.clear();
+        slot.size = ended ? expected : limit;
         return true;
+    }
+
+    // Decompresses the slot's stored bytes as far as `limit`.
+    bool decompressed(CachedSector& slot, std::uint64_t storedLength, std::size_t expected,
+                      std::size_t limit) {
+        std::vector<std::uint8_t>& stored = slot.stored;
+        std::vector<std::uint8_t>& out = slot.bytes;
+        if (storedLength == 0) {
+            out.clear();
+            return true;
+        }
+        const SectorCompression compression = (block_.flags & kFlagCompress) != 0
+                                                  ? SectorCompression::MaskedByte
+                                                  : SectorCompression::Imploded;
+        // A prefix of the output needs about the same share of the input; only that much is
+        // decrypted, and the rest only when decoding runs out of it. Output that ends short of
+        // `limit` there may only mean the input was cut, so it is not taken.
+        const std::size_t guess = static_cast<std::size_t>(
+            std::min<std::uint64_t>(stored.size(), storedLength * limit / expected * 5 / 4 + 128));
+        if (guess < stored.size() &&
+            decompressSector(std::span(stored).first(makePlain(slot, guess)), compression, expected,
+                             limit, out) &&
+            out.size() == limit) {
+            return true;
+        }
+        makePlain(slot, stored.size());
+        return decompressSector(stored, compression, expected, limit, out);
     }
 
     // Decrypts the slot's stored bytes as far as `wanted` (to a whole word), and gives how many
@@ -221,8 +250,8 @@ class BlockSource final : public ByteSource {
     std::uint32_t key_;
     std::array<CachedSector, 4> cache_;
     std::size_t nextSlot_ = 0;
-    const std::vector<std::uint8_t>* last_ = nullptr;  // the sector read last, decoded
-    std::uint32_t lastStart_ = 0;                      // its first byte's offset
+    const CachedSector* last_ = nullptr;  // the sector read last
+    std::uint32_t lastStart_ = 0;         // its first byte's offset
     std::uint64_t decoded_ = 0;
     std::uint64_t budget_ = std::min(
         kMaxDecodedBytes, std::max(kMinDecodedBudget, kMaxExpansion* std::uint64_t{file_.size()}));
@@ -263,7 +292,7 @@ std::unique_ptr<ByteSource> openMpqBlock(std::span<const std::uint8_t> file, con
         why = "the scenario is empty";
         return nullptr;
     }
-    if (block.fileSize > kMaxScenarioBytes || block.sectorSize > kMaxSectorBytes) {
+    if (block.fileSize > kMaxScenarioBytes) {
         why = "the scenario is larger than any map's";
         return nullptr;
     }

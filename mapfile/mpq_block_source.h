@@ -13,9 +13,11 @@
 
 namespace qrvl {
 
-// What a file's numbers can make the reader do is bounded; no real map comes near these.
+// What a file's numbers can make the reader do is bounded; no real map comes near these. The
+// sector size is not bounded: some community maps keep the whole scenario in one sector of 16 or
+// 32 MiB, and a sector never yields more than the scenario holds, nor is more of it kept than
+// the reads so far have needed.
 inline constexpr std::uint32_t kMaxScenarioBytes = 64u << 20;
-inline constexpr std::uint32_t kMaxSectorBytes = 64u << 10;
 // Bytes decoded over one block's life, re-reads included: a scenario whose sections jump back
 // and forth cannot make the reader decode for ever. Nor can a small file claim a large scenario:
 // zlib gives at most about 1,032 bytes per byte stored and DCL about 172, so no real file decodes
@@ -26,8 +28,8 @@ inline constexpr std::uint64_t kMinDecodedBudget = 1u << 20;
 inline constexpr std::uint64_t kMaxExpansion = 1100;
 
 // The block as a source, or nullptr with `why` set when its layout cannot be read: data or
-// sector table outside the file, a sector of negative length (decoy blocks), sizes past the
-// bounds above.
+// sector table outside the file, a sector of negative length (decoy blocks), a scenario past the
+// bound above.
 std::unique_ptr<ByteSource> openMpqBlock(std::span<const std::uint8_t> file, const MpqBlock& block,
                                          std::string& why);
 

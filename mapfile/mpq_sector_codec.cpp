@@ -14,27 +14,35 @@ namespace {
 constexpr std::uint8_t kMethodDcl = 0x08;
 constexpr std::uint8_t kMethodZlib = 0x02;
 
+// A zlib stream's first `limit` bytes, its output grown as it comes: a sector may claim many MiB
+// that its few stored bytes never fill.
 bool inflateInto(std::span<const std::uint8_t> in, std::size_t limit,
                  std::vector<std::uint8_t>& out) {
-    out.resize(limit);
+    constexpr std::size_t kFirstAllocation = 16u << 10;
+    out.resize(std::min(limit, kFirstAllocation));
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) {
         return false;
     }
     stream.next_in = const_cast<Bytef*>(in.data());
     stream.avail_in = static_cast<uInt>(in.size());
-    stream.next_out = out.data();
-    stream.avail_out = static_cast<uInt>(limit);
-    const int status = inflate(&stream, Z_FINISH);
-    const std::size_t produced = limit - stream.avail_out;
-    inflateEnd(&stream);
-    // A full output buffer means the sector's bytes are all there, whatever follows (the game
-    // cuts a sector that decodes long).
-    if (status != Z_STREAM_END && stream.avail_out != 0) {
-        return false;
+    std::size_t produced = 0;
+    int status = Z_OK;
+    while (true) {
+        stream.next_out = out.data() + produced;
+        stream.avail_out = static_cast<uInt>(out.size() - produced);
+        status = inflate(&stream, Z_NO_FLUSH);
+        produced = out.size() - stream.avail_out;
+        if (status != Z_OK || stream.avail_out != 0 || produced == limit) {
+            break;
+        }
+        out.resize(std::min(limit, out.size() * 2));
     }
+    inflateEnd(&stream);
     out.resize(produced);
-    return true;
+    // A full output means the sector's bytes are all there, whatever follows (the game cuts a
+    // sector that decodes long).
+    return status == Z_STREAM_END || produced == limit;
 }
 
 }  // namespace
@@ -56,9 +64,12 @@ bool decompressSector(std::span<const std::uint8_t> stored, SectorCompression co
         std::span<const std::uint8_t> data = stored.subspan(1);
         std::vector<std::uint8_t> between;
         // Compression applied zlib before DCL, so DCL is undone first. An intermediate stream
-        // has no known size; it is bounded by the sector's own.
+        // has no known size; it is bounded by the sector's own, and by what any block may decode
+        // (a sector may be a whole scenario of many MiB).
         if ((methods & kMethodDcl) != 0) {
-            const std::size_t bound = (methods & kMethodZlib) != 0 ? expected * 2 + 64 : limit;
+            const std::size_t bound = (methods & kMethodZlib) != 0
+                                          ? std::min(expected * 2 + 64, kMaxIntermediateBytes)
+                                          : limit;
             if (dclExplode(data, between, bound) != DclStatus::Done) {
                 return false;
             }
@@ -74,7 +85,6 @@ bool decompressSector(std::span<const std::uint8_t> stored, SectorCompression co
             out.assign(data.begin(), data.begin() + std::min(data.size(), limit));
         }
     }
-    out.resize(limit, 0);
     return true;
 }
 

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/mapfile/mpq_writer.h"
@@ -29,6 +31,13 @@ inline Bytes decoyChk() {
 inline Bytes tilesLastChk() {
     std::vector<ChkSection> sections = plainScenario("Real", 2, 64, 64, 4);
     std::rotate(sections.begin() + 4, sections.begin() + 5, sections.end());
+    return chkBytes(sections);
+}
+
+// Tiles of one value, which the test encoder shrinks: a sector of any size is stored compressed.
+inline Bytes compressibleChk() {
+    std::vector<ChkSection> sections = plainScenario("Real", 2, 64, 64, 4);
+    sections[4].data.assign(sections[4].data.size(), 0);
     return chkBytes(sections);
 }
 
@@ -83,6 +92,27 @@ inline std::vector<ArchiveRow> archiveRows() {
         add("hash_table_claims_past_end_of_file", layout, "Real", false);
         layout.sectorShift = 227;
         add("sector_shift_227_is_3", layout, "Real", false);
+    }
+    // Some community maps keep the whole scenario in one sector of 16 or 32 MiB (shifts 15 and
+    // 16); shift 22 makes a sector of 2 GiB, which the reference library cannot allocate.
+    for (const std::uint16_t shift : {15, 16, 22}) {
+        for (const auto& [coding, how] : {std::pair{SectorCoding::Stored, "stored"},
+                                          std::pair{SectorCoding::DclMasked, "dcl"}}) {
+            ArchiveLayout layout = oneBlock({.content = compressibleChk(), .coding = coding});
+            layout.sectorShift = shift;
+            add("sector_shift_" + std::to_string(shift) + "_" + how, layout, "Real", shift < 22);
+        }
+    }
+    {
+        // A 2 GiB sector and a scenario that claims 48 MiB, in a file of a few KiB: read as far as
+        // the file goes, padded, as the game reads it, without holding 48 MiB.
+        ArchiveLayout layout = oneBlock({.content = compressibleChk(),
+                                         .coding = SectorCoding::Stored,
+                                         .claimedSize = 48u << 20});
+        layout.sectorShift = 22;
+        add("huge_sector_and_claimed_scenario_in_a_tiny_file_stored", layout, "Real", false);
+        layout.blocks[0].coding = SectorCoding::DclMasked;
+        add("huge_sector_and_claimed_scenario_in_a_tiny_file_dcl", layout, "Real", false);
     }
     {
         ArchiveLayout layout;

@@ -27,6 +27,9 @@ struct BlockLayout {
     bool cutLastSector = false;         // the file ends inside the last sector's data
     bool tableRunsBackwards = false;    // a decoy: the sector table's last entry is 0
     std::uint32_t keyTweak = 0;         // encrypted under a key the name does not give
+    // The scenario's size as the block table gives it, when not the content's: a larger one
+    // runs past the file's end (the sectors are still cut from the content).
+    std::uint32_t claimedSize = 0;
 };
 
 struct HashLayout {
@@ -100,7 +103,8 @@ inline StoredBlock storeBlock(const BlockLayout& layout, std::uint32_t sectorSiz
         key = (key + offsetField) ^ size;
     }
     key += layout.keyTweak;
-    const std::size_t count = (size + sectorSize - 1) / sectorSize;
+    const std::size_t count = (std::uint64_t{size} + sectorSize - 1) / sectorSize;
+    const std::uint64_t claimed = layout.claimedSize ? layout.claimedSize : size;
     std::vector<Bytes> sectors;
     for (std::size_t j = 0; j < count; ++j) {
         const auto from = layout.content.begin() + static_cast<std::ptrdiff_t>(j * sectorSize);
@@ -118,9 +122,11 @@ inline StoredBlock storeBlock(const BlockLayout& layout, std::uint32_t sectorSiz
             compress2(packed.data() + 1, &length, raw.data(), static_cast<uLong>(raw.size()), 9);
             packed.resize(length + 1);
         }
-        // A sector that does not shrink is stored as it is.
+        // A sector that does not shrink is stored as it is, as a reader tells by its length.
+        const std::uint64_t expected =
+            std::min<std::uint64_t>(sectorSize, claimed - j * sectorSize);
         sectors.push_back(
-            layout.coding == SectorCoding::Stored || packed.size() >= raw.size() ? raw : packed);
+            layout.coding == SectorCoding::Stored || packed.size() >= expected ? raw : packed);
         if (layout.encrypted) {
             mpqEncrypt(sectors.back(), key + static_cast<std::uint32_t>(j));
         }
@@ -181,7 +187,9 @@ inline Bytes buildMpq(const ArchiveLayout& layout) {
         const StoredBlock stored = storeBlock(blockLayout, sectorSize, offsetField);
         putLittleEndian(blockTable, offsetField, 4);
         putLittleEndian(blockTable, stored.bytes.size(), 4);
-        putLittleEndian(blockTable, blockLayout.content.size(), 4);
+        putLittleEndian(
+            blockTable,
+            blockLayout.claimedSize ? blockLayout.claimedSize : blockLayout.content.size(), 4);
         putLittleEndian(blockTable, stored.flags, 4);
         data.insert(data.end(), stored.bytes.begin(), stored.bytes.end());
         cut = stored.cutBy;
