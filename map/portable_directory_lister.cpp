@@ -4,6 +4,7 @@
 #include <system_error>
 #include <type_traits>
 
+#include "common/native_path.h"
 #include "common/text_codec.h"
 #include "map/directory_identity.h"
 #include "map/directory_lister.h"
@@ -40,14 +41,6 @@ std::wstring lossyTextOf(const Native& native) {
     }
 }
 
-fs::path pathOf(const std::wstring& text) {
-    if constexpr (std::is_same_v<fs::path::value_type, wchar_t>) {
-        return fs::path(text);
-    } else {
-        return fs::path(utf8Codec().encode(text));
-    }
-}
-
 bool hasDotComponent(const fs::path& path) {
     return std::any_of(path.begin(), path.end(),
                        [](const fs::path& part) { return part == "." || part == ".."; });
@@ -64,7 +57,7 @@ std::optional<fs::path> fullPathOf(const std::wstring& text) {
         return std::nullopt;
     }
     std::error_code ec;
-    fs::path full = fs::absolute(pathOf(trimmed), ec);
+    fs::path full = fs::absolute(nativePath(trimmed), ec);
     if (ec) {
         return std::nullopt;
     }
@@ -124,7 +117,7 @@ class FileSystemLister final : public DirectoryLister {
             if (ListedDirectory::opensAsText(sub.path)) {
                 return openText(sub.path);
             }
-            return list(pathOf(sub.path), sub.path);
+            return list(nativePath(sub.path), sub.path);
         };
 
         std::vector<DirectoryFile> files;

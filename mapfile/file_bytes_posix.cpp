@@ -1,16 +1,19 @@
-// Whole files through the standard library, for the native build and its tests.
+// Whole files through the standard library, for the native build and its tests. Paths become
+// UTF-8 for the file system, whatever the locale.
 #include "mapfile/file_bytes.h"
 
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
+#include "common/native_path.h"
+
 namespace qrvl {
 
 bool readFileInto(const std::wstring& path, std::uint64_t maxBytes, std::string& error,
                   std::vector<std::uint8_t>& buffer) {
     std::error_code failed;
-    const std::filesystem::path name(path);
+    const std::filesystem::path name = nativePath(path);
     const std::uintmax_t size = std::filesystem::file_size(name, failed);
     if (failed) {
         error = "cannot open the file";
@@ -33,7 +36,7 @@ bool readFileInto(const std::wstring& path, std::uint64_t maxBytes, std::string&
 
 std::optional<FileStamp> fileStamp(const std::wstring& path) {
     std::error_code failed;
-    const std::filesystem::path name(path);
+    const std::filesystem::path name = nativePath(path);
     const std::uintmax_t size = std::filesystem::file_size(name, failed);
     const auto written = std::filesystem::last_write_time(name, failed);
     if (failed) {
@@ -43,7 +46,7 @@ std::optional<FileStamp> fileStamp(const std::wstring& path) {
 }
 
 bool replaceFileBytes(const std::wstring& path, std::span<const std::uint8_t> bytes) {
-    const std::filesystem::path target(path);
+    const std::filesystem::path target = nativePath(path);
     std::filesystem::path temporary = target;
     temporary += ".tmp";
     {

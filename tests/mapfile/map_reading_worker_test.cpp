@@ -4,12 +4,14 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "common/text_codec.h"
 #include "mapfile/map_reading_worker.h"
 #include "tests/scratch_folder.h"
 
@@ -146,9 +148,12 @@ TEST(MapReadingWorkerTest, StopsAfterTheMapInHandWhenTheWindowGoes) {
 TEST(MapReadingWorkerTest, AFinishedRoundWritesTheCacheSoThatTheNextReadsNoFile) {
     ScratchFolder folder(L"worker");
     std::vector<std::wstring> maps;
-    for (const char* name : {"a.scm", "b.scx"}) {
-        std::ofstream(folder.file(name)) << "map bytes";
-        maps.push_back(folder.file(name).wstring());
+    // A name in Hangul too, which no locale's conversion may stand between the map and its file.
+    for (const std::wstring name : {L"a.scm", L"b.scx", L"\uC9C0\uB3C4.scm"}) {
+        const std::string utf8 = utf8Codec().encode(name);
+        std::ofstream(folder.path() / std::u8string(utf8.begin(), utf8.end())) << "map bytes";
+        maps.push_back(folder.text() +
+                       static_cast<wchar_t>(std::filesystem::path::preferred_separator) + name);
     }
     const std::wstring cacheFile = folder.file("qrvl-maps.cache").wstring();
     const auto round = [&](GatedReader& gate) {
@@ -168,7 +173,7 @@ TEST(MapReadingWorkerTest, AFinishedRoundWritesTheCacheSoThatTheNextReadsNoFile)
     };
     GatedReader cold;
     round(cold);
-    EXPECT_EQ(cold.readCount(), 2u);
+    EXPECT_EQ(cold.readCount(), maps.size());
     GatedReader warm;
     round(warm);
     EXPECT_EQ(warm.readCount(), 0u);

@@ -1,0 +1,14 @@
+// Program text as a file-system path, the same in every locale.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace qrvl {
+
+// Windows takes the text as it is. Elsewhere file names are bytes meant as UTF-8, and the text
+// becomes those bytes: the standard library's own conversion follows the C library's locale,
+// which in the "C" locale a program starts in throws on every character outside ASCII.
+std::filesystem::path nativePath(const std::wstring& text);
+
+}  // namespace qrvl
