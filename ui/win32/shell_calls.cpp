@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "common/system_function_win32.h"
+
 namespace qrvl {
 
 namespace {
@@ -27,18 +29,9 @@ static_assert(sizeof(NotifyIconDataA::szTip) == 64);
 
 // shell32 and ole32 are loaded the first time a call needs them, not with the exe: a start that
 // needs neither the folder dialog nor the tray shows its window without paying for them (shell32
-// alone brings shlwapi and shcore). Only the system folder is searched, so no DLL of the same
-// name beside the exe is ever taken. A function that cannot be found answers as a failed call.
-// Every shell32 or ole32 call below goes through these, so that neither DLL becomes an import.
-template <typename Function>
-Function* systemFunction(const wchar_t* dll, const char* name) {
-    HMODULE module = LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    // The cast between function pointer types is how GetProcAddress is meant to be used.
-    return module ? reinterpret_cast<Function*>(
-                        reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
-                  : nullptr;
-}
-
+// alone brings shlwapi and shcore). A function that cannot be found answers as a failed call.
+// Every shell32 or ole32 call below goes through systemFunction, so that neither DLL becomes an
+// import.
 template <typename Function>
 Function* shell32(const char* name) {
     return systemFunction<Function>(L"shell32.dll", name);
