@@ -61,32 +61,37 @@ bool RecentMapsUpdate::chooseList(bool scmTicked, bool scxTicked, Catalogue& cat
 }
 
 bool RecentMapsUpdate::modifyReg(const MapCollection& col) {
-    registry_.hKey(reg::kCurrentUser);
-    registry_.KeyRoot(kGameKeyPath);
-
-    std::vector<std::wstring> oldPieces;
-    try {
-        oldPieces =
-            splitPieces(toText(registry_.GetRegistryValue(kRecentMapsValue)), kOlderEntriesKept);
-    } catch (const Error&) {
-        // An old value that cannot be read leaves the pick alone in the new list.
-    }
-
+    const std::vector<std::wstring> oldPieces = readOldPieces();
     random_->reseed();
     if (col.Count() < 1) {
         return false;
     }
     const std::wstring* pick = drawPick(col);
-    if (!pick) {
-        return false;
-    }
+    return pick && write(*pick, oldPieces);
+}
 
+bool RecentMapsUpdate::writeFirst(const std::wstring& map) {
+    return write(map, readOldPieces());
+}
+
+std::vector<std::wstring> RecentMapsUpdate::readOldPieces() {
+    registry_.hKey(reg::kCurrentUser);
+    registry_.KeyRoot(kGameKeyPath);
     try {
-        if (!registry_.SetRegistryValue(kRecentMapsValue, recentMapsText(*pick, oldPieces),
+        return splitPieces(toText(registry_.GetRegistryValue(kRecentMapsValue)), kOlderEntriesKept);
+    } catch (const Error&) {
+        // An old value that cannot be read leaves the pick alone in the new list.
+        return {};
+    }
+}
+
+bool RecentMapsUpdate::write(const std::wstring& pick, const std::vector<std::wstring>& oldPieces) {
+    try {
+        if (!registry_.SetRegistryValue(kRecentMapsValue, recentMapsText(pick, oldPieces),
                                         static_cast<std::int32_t>(reg::kTypeMultiSz))) {
             return false;
         }
-        lastPick_ = *pick;
+        lastPick_ = pick;
         return true;
     } catch (const Error&) {
         // A write that fails leaves the game's list as it was.

@@ -49,6 +49,10 @@ class RecentMapsUpdate {
     // the window never looks, the one-pick command tells the player why it did not.
     bool modifyReg(const MapCollection& col);
 
+    // Puts `map` at the head as an update puts its pick (the old list read afresh and four of its
+    // entries kept), without a draw: the player chose it. True when the write succeeded.
+    bool writeFirst(const std::wstring& map);
+
     // Asked about each drawn map before it is written. A refused map is drawn again, up to
     // kDrawsPerUpdate draws in all, and nothing is written when every draw is refused. Without a
     // check (the default), or while it refuses nothing, an update draws exactly once.
@@ -61,6 +65,9 @@ class RecentMapsUpdate {
     const std::wstring& lastPick() const noexcept { return lastPick_; }
 
   private:
+    // Sets the key anew, as every update does, and reads the old list's first pieces.
+    std::vector<std::wstring> readOldPieces();
+    bool write(const std::wstring& pick, const std::vector<std::wstring>& oldPieces);
     const std::wstring* drawPick(const MapCollection& col);
 
     RegistryRoutines registry_;

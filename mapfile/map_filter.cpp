@@ -1,6 +1,7 @@
 // Parsing, testing and spelling the map filter.
 #include "mapfile/map_filter.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace qrvl {
@@ -48,8 +49,13 @@ bool MapFilter::fits(const MapReading& reading) const noexcept {
     return playersFit && tilesetFits;
 }
 
-MapFilter parseMapFilter(std::wstring_view players, std::wstring_view tilesets) {
+MapFilter parseMapFilter(std::wstring_view players, std::wstring_view tilesets,
+                         std::wstring_view favourites) {
     MapFilter filter;
+    const std::wstring_view word = trimmed(favourites);
+    filter.favouritesOnly =
+        word.size() == 4 && std::equal(word.begin(), word.end(), L"only",
+                                       [](wchar_t a, wchar_t b) { return (a | 0x20) == b; });
     forEachWord(players, [&filter](std::wstring_view word) {
         // One digit only: "02" or "+2" is nobody's way of writing a count.
         if (word.size() == 1 && word[0] >= L'1' && word[0] <= L'0' + kMostPlayers) {
@@ -83,6 +89,10 @@ std::wstring tilesetsValue(const MapFilter& filter) {
         }
     }
     return value;
+}
+
+std::wstring favouritesValue(const MapFilter& filter) {
+    return filter.favouritesOnly ? L"only" : L"";
 }
 
 std::wstring describeFilter(const MapFilter& filter) {

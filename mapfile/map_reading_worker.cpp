@@ -7,11 +7,14 @@
 #include <iterator>
 #include <utility>
 
+#include "mapfile/file_bytes.h"
+
 namespace qrvl {
 
 MapReadingWorker::MapReadingWorker(MapFileReader reader, std::wstring cacheFile,
-                                   std::function<void()> readingsWaiting)
+                                   std::function<void()> readingsWaiting, MapContentReader hasher)
     : reader_(std::move(reader)),
+      hasher_(hasher ? std::move(hasher) : MapContentReader(mapContentOf)),
       cacheFile_(std::move(cacheFile)),
       readingsWaiting_(std::move(readingsWaiting)),
       thread_([this] { run(); }) {}
@@ -68,21 +71,37 @@ std::vector<MapRead> MapReadingWorker::take() {
     return std::exchange(outbox_, {});
 }
 
+void MapReadingWorker::hashSizes(std::unordered_set<std::uint64_t> sizes) {
+    const std::lock_guard lock(mutex_);
+    hashSizes_ = std::move(sizes);
+}
+
 bool MapReadingWorker::due() const {
     return stop_ || (next_ < given_.size() && (!held_ || allGiven_)) || (allGiven_ && !saved_);
 }
 
-MapReading MapReadingWorker::read(const MapToRead& map) {
+MapRead MapReadingWorker::read(std::size_t index, const MapToRead& map) {
     try {
         if (!cacheLoaded_) {
             // Loaded here rather than by the window, whose start must not wait for the file.
             cacheLoaded_ = true;
             cache_ = cacheFile_.empty() ? MapCache() : loadMapCache(cacheFile_);
         }
-        return readThroughCache(cache_, map.path, map.stamp, reader_);
+        const std::optional<FileStamp> stamp = map.stamp ? map.stamp : fileStamp(map.path);
+        MapRead read{index, readThroughCache(cache_, map.path, stamp, reader_), stamp};
+        bool hash = false;
+        {
+            // A map whose size is not known could be any marked map.
+            const std::lock_guard lock(mutex_);
+            hash = stamp ? hashSizes_.contains(stamp->size) : !hashSizes_.empty();
+        }
+        if (hash) {
+            read.content = hasher_(map.path);
+        }
+        return read;
     } catch (const std::exception&) {
         // Out of memory, say: an exception would end the whole program from this thread.
-        return MapReading{std::nullopt, "cannot be read"};
+        return MapRead{index, MapReading{std::nullopt, "cannot be read"}};
     }
 }
 
@@ -131,7 +150,7 @@ void MapReadingWorker::run() {
         readings.clear();
         const auto start = std::chrono::steady_clock::now();
         for (std::size_t i = 0; i < batch.size() && round_ == round && !stop_; ++i) {
-            readings.push_back({first + i, read(batch[i])});
+            readings.push_back(read(first + i, batch[i]));
             if (std::chrono::steady_clock::now() - start > kBatchTime) {
                 break;
             }

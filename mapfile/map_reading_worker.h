@@ -10,11 +10,13 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 #include "common/file_stamp.h"
 #include "mapfile/cached_reading.h"
 #include "mapfile/map_cache.h"
+#include "mapfile/map_marks.h"
 
 namespace qrvl {
 
@@ -28,10 +30,13 @@ struct MapToRead {
 inline constexpr std::size_t kBatchMaps = 64;
 inline constexpr std::chrono::milliseconds kBatchTime{5};
 
-// A reading, with the position of its map among those given since the last startOver.
+// A reading, with the position of its map among those given since the last startOver, the stamp
+// it was read under, and the map's content when a marked size asked for it.
 struct MapRead {
     std::size_t index;
     MapReading reading;
+    std::optional<FileStamp> stamp = std::nullopt;
+    std::optional<MapContent> content = std::nullopt;
 };
 
 // Maps are read one at a time in the order given, each through the cache. The window's thread
@@ -42,8 +47,9 @@ class MapReadingWorker {
   public:
     // `readingsWaiting` runs on the worker's thread whenever a reading joins an empty outbox: it
     // posts the window a message, whose handler calls take(). `cacheFile` empty keeps no cache.
+    // `hasher` empty means mapContentOf.
     MapReadingWorker(MapFileReader reader, std::wstring cacheFile,
-                     std::function<void()> readingsWaiting);
+                     std::function<void()> readingsWaiting, MapContentReader hasher = {});
     // Stops after the map being read, without writing the cache.
     ~MapReadingWorker();
     MapReadingWorker(const MapReadingWorker&) = delete;
@@ -61,15 +67,19 @@ class MapReadingWorker {
     void holdUntilAllGiven();
     // The readings that wait, in the order of their maps.
     std::vector<MapRead> take();
+    // The sizes the player's marks have: a map of one of them, or of a size not known, is hashed
+    // as it is read. Maps already read are not hashed again.
+    void hashSizes(std::unordered_set<std::uint64_t> sizes);
 
   private:
     void run();
-    MapReading read(const MapToRead& map);
+    MapRead read(std::size_t index, const MapToRead& map);
     void save();
     // With the lock held: true when the worker has something to do.
     bool due() const;
 
     MapFileReader reader_;
+    MapContentReader hasher_;
     std::wstring cacheFile_;
     std::function<void()> readingsWaiting_;
     MapCache cache_;  // the worker's thread only
@@ -87,6 +97,7 @@ class MapReadingWorker {
     bool saved_ = false;
     std::atomic<bool> stop_ = false;
     bool sleeping_ = false;
+    std::unordered_set<std::uint64_t> hashSizes_;
     std::thread thread_;  // last: it starts once everything else is ready
 };
 

@@ -36,8 +36,9 @@ CommandConfig readCommandConfig(const std::wstring& appPath,
             return std::wstring();
         }
     };
-    config.saved = SavedSettings{value(kPathKey), value(kScmKey) == kYes, value(kScxKey) == kYes,
-                                 parseMapFilter(value(kPlayersKey), value(kTilesetsKey))};
+    config.saved = SavedSettings{
+        value(kPathKey), value(kScmKey) == kYes, value(kScxKey) == kYes,
+        parseMapFilter(value(kPlayersKey), value(kTilesetsKey), value(kFavouritesKey))};
     return config;
 }
 

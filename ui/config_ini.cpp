@@ -2,6 +2,7 @@
 #include "ui/config_ini.h"
 
 #include "mapfile/map_cache.h"
+#include "mapfile/map_marks.h"
 
 namespace qrvl {
 
@@ -14,6 +15,11 @@ std::wstring configFile(const AnsiPathApi& api, const std::wstring& appPath) {
 std::wstring mapCacheFile(const std::wstring& appPath) {
     const bool separated = !appPath.empty() && appPath.back() == L'\\';
     return appPath + (separated ? L"" : L"\\") + kMapCacheFileName;
+}
+
+std::wstring marksFile(const std::wstring& appPath) {
+    const bool separated = !appPath.empty() && appPath.back() == L'\\';
+    return appPath + (separated ? L"" : L"\\") + kMarksFileName;
 }
 
 }  // namespace qrvl

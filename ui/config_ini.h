@@ -16,6 +16,8 @@ inline constexpr wchar_t kScxKey[] = L"scx";
 // ignore both.
 inline constexpr wchar_t kPlayersKey[] = L"players";
 inline constexpr wchar_t kTilesetsKey[] = L"tilesets";
+// "only": the picks draw only from the player's favourites (map_marks.h).
+inline constexpr wchar_t kFavouritesKey[] = L"favourites";
 // A box is ticked only by exactly this value; anything else leaves it clear.
 inline constexpr wchar_t kYes[] = L"yes";
 inline constexpr wchar_t kNo[] = L"no";
@@ -28,5 +30,8 @@ std::wstring configFile(const AnsiPathApi& api, const std::wstring& appPath);
 // "<appPath>\qrvl-maps.cache": what the maps said, kept beside config.ini. Opened by its wide
 // name, so it needs no short form.
 std::wstring mapCacheFile(const std::wstring& appPath);
+
+// "<appPath>\qrvl-marks.txt": the player's marks, beside config.ini.
+std::wstring marksFile(const std::wstring& appPath);
 
 }  // namespace qrvl

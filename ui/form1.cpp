@@ -1,6 +1,8 @@
 // The main window's behaviour: every decision behind its events, with the real window as host.
 #include "ui/form1.h"
 
+#include "ui/form1_owned.h"
+
 #include <optional>
 #include <string>
 #include <utility>
@@ -9,27 +11,18 @@
 #include "map/ansi_path.h"
 #include "map/catalogue.h"
 #include "map/recent_maps.h"
-#include "mapfile/map_reader.h"
-#include "mapfile/map_reading_worker.h"
 #include "settings/cini.h"
 #include "ui/config_ini.h"
 #include "ui/fitting_maps.h"
 #include "ui/folders.h"
+#include "ui/map_library.h"
+#include "ui/skip_on_failure.h"
 
 namespace qrvl {
 
 namespace {
 
 constexpr WindowHandle kNoOwner = 0;
-
-// One step of a sequence that goes on past failures: a member's numbered error is passed over.
-template <typename Step>
-void skipOnFailure(Step&& step) {
-    try {
-        std::forward<Step>(step)();
-    } catch (const Error&) {
-    }
-}
 
 // The text to keep as "path": the box's text when the code page spells it; otherwise the short
 // form of its directory followed by what the box adds after it (its "\" and any spaces), so
@@ -46,47 +39,13 @@ std::wstring pathToSave(const AnsiPathApi& api, const std::wstring& text) {
     return spelled ? *spelled + text.substr(end + 1) : text;
 }
 
-template <typename T, typename Make>
-std::shared_ptr<T> orDefault(std::shared_ptr<T> given, Make make) {
-    return given ? std::move(given) : make();
-}
-
 }  // namespace
-
-struct Form1::Owned {
-    Owned(Form1Seams seams, FollowerHost& host)
-        : ini(orDefault(std::move(seams.profile), systemProfileApi)),
-          update(orDefault(std::move(seams.registry), reg::systemRegistryApi),
-                 orDefault(std::move(seams.random),
-                           [] { return std::make_shared<ClockSeededRandom>(); })),
-          ansiPaths(orDefault(std::move(seams.ansiPaths), systemAnsiPathApi)),
-          catalogue(orDefault(std::move(seams.directories), systemDirectoryLister), ansiPaths),
-          follower(catalogue, orDefault(std::move(seams.watch), systemDirectoryWatch), host),
-          mapReader(seams.mapReader ? std::move(seams.mapReader) : MapFileReader(readMapFile)) {}
-
-    CINI ini;
-    RecentMapsUpdate update;
-    std::shared_ptr<AnsiPathApi> ansiPaths;
-    Catalogue catalogue;
-    CatalogueFollower follower;
-    MapFileReader mapReader;
-    // Every map of the latest rebuild, what each said and which fit: kept without a filter too,
-    // so that a filter chosen later applies without a rescan.
-    FittingMaps maps;
-    // Only while a filter is set.
-    std::unique_ptr<MapReadingWorker> worker;
-    // Maps the scan found since it last yielded: handed to the worker together.
-    std::vector<MapToRead> found;
-    bool rebuildDone = false;
-    // An update found no fitting map: the first one read makes the update then.
-    bool updateWaiting = false;
-};
 
 Form1::Form1(Form1Host& host, ShellApi& shell, Form1Seams seams)
     : host_(host),
       shell_(shell),
       tray_(shell, host),
-      owned_(std::make_unique<Owned>(std::move(seams), host)) {
+      owned_(std::make_unique<Owned>(std::move(seams), host, [&host] { host.PostMapsRead(); })) {
     Text1.Change = [this] { Text1_Change(); };
     scm.Click = [this] { scm_Click(); };
     scx.Click = [this] { scx_Click(); };
@@ -97,14 +56,22 @@ Form1::Form1(Form1Host& host, ShellApi& shell, Form1Seams seams)
     leave2.Click = [this] { leave2_Click(); };
     info.Click = [this] { info_Click(); };
     owned_->catalogue.setYield([this] {
-        handOverMaps();
+        owned_->library.handOverMaps();
         host_.DoEvents();
     });
     owned_->update.setPickCheck(
         [this](const std::wstring& map) { return owned_->follower.mayPick(map); });
     mapFilter.Click = [this] { mapFilter_Click(); };
-    owned_->catalogue.setRebuildObserver([this](bool started) { rebuildStep(started); });
-    owned_->catalogue.setMapObserver([this](const CataloguedMap& map) { mapFound(map); });
+    maps.Click = [this] { maps_Click(); };
+    resume.Click = [this] { resume_Click(); };
+    owned_->catalogue.setRebuildObserver([this](bool started) {
+        owned_->library.rebuildStep(started);
+        if (MapsChanged) {
+            MapsChanged();
+        }
+    });
+    owned_->catalogue.setMapObserver(
+        [this](const CataloguedMap& map) { owned_->library.mapFound(map); });
 }
 
 Form1::~Form1() = default;
@@ -114,12 +81,16 @@ void Form1::Form_Load() {
     skipOnFailure([&] { ini.path(configFile(*owned_->ansiPaths, host_.AppPath())); });
     skipOnFailure([&] { ini.Section(kConfigSection); });
 
-    // The filter before the folder, so that its maps are read while the scan goes on.
+    // The marks and the filter before the folder, so that its maps are read while the scan
+    // goes on.
+    owned_->library.open(host_.AppPath());
     skipOnFailure([&] {
         ini.Key(kPlayersKey);
         const std::wstring players = ini.Value();
         ini.Key(kTilesetsKey);
-        useFilter(parseMapFilter(players, ini.Value()));
+        const std::wstring tilesets = ini.Value();
+        ini.Key(kFavouritesKey);
+        owned_->library.setFilter(parseMapFilter(players, tilesets, ini.Value()));
     });
 
     bool firstRun = false;
@@ -240,13 +211,18 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::chooseList() {
+    if (held_) {
+        // The player chose the next game's map: it stays at the head of the list.
+        return;
+    }
     const bool scmTicked = scm.Value() != CheckBox::kUnchecked;
     const bool scxTicked = scx.Value() != CheckBox::kUnchecked;
-    if (!owned_->maps.filter().active()) {
+    FittingMaps& maps = owned_->library.maps();
+    if (!maps.rulesActive()) {
         skipOnFailure([&] { owned_->update.chooseList(scmTicked, scxTicked, owned_->catalogue); });
         return;
     }
-    MapCollection* fitting = owned_->maps.chosenList(scmTicked, scxTicked);
+    MapCollection* fitting = maps.chosenList(scmTicked, scxTicked);
     if (!fitting) {
         return;
     }
@@ -262,115 +238,54 @@ void Form1::showPick() {
     if (inTray_) {
         tray_.SetTip(trayTip());
     }
+    tellWindows();
+}
+
+void Form1::tellWindows() {
     if (FilterChanged) {
         FilterChanged();
+    }
+    if (MapsChanged) {
+        MapsChanged();
     }
 }
 
 std::wstring Form1::trayTip() const {
+    if (held_) {
+        return std::wstring(kTrayTip) + L"\nNext: " + held_->second;
+    }
     const std::wstring& pick = owned_->update.lastPick();
-    const MapReading* reading = pick.empty() ? nullptr : owned_->maps.readingOf(pick);
+    const MapReading* reading = pick.empty() ? nullptr : owned_->library.maps().readingOf(pick);
     if (!reading || !reading->info) {
         return kTrayTip;
     }
     return std::wstring(kTrayTip) + L"\n" + reading->info->title;
 }
 
-void Form1::rebuildStep(bool started) {
-    if (!started) {
-        owned_->rebuildDone = true;
-        handOverMaps();
-        if (owned_->worker) {
-            owned_->worker->allGiven();
-        }
-        return;
-    }
-    owned_->maps.startOver();
-    owned_->found.clear();
-    owned_->rebuildDone = false;
-    if (owned_->worker) {
-        owned_->worker->startOver();
-    }
-}
-
-void Form1::mapFound(const CataloguedMap& map) {
-    owned_->maps.add(map);
-    if (owned_->worker) {
-        owned_->found.push_back({*map.file.path, map.file.stamp});
-    }
-}
-
-void Form1::startReading() {
-    owned_->worker = std::make_unique<MapReadingWorker>(
-        owned_->mapReader, mapCacheFile(host_.AppPath()), [this] { host_.PostMapsRead(); });
-    // The maps the latest rebuild found so far; the rest follow as its scan finds them.
-    owned_->found.clear();
-    for (const FittingMaps::Entry& entry : owned_->maps.entries()) {
-        owned_->found.push_back({entry.fullPath, entry.stamp});
-    }
-    handOverMaps();
-    if (owned_->rebuildDone) {
-        owned_->worker->allGiven();
-    }
-}
-
-void Form1::handOverMaps() {
-    if (owned_->worker && !owned_->found.empty()) {
-        owned_->worker->add(std::exchange(owned_->found, {}));
-    }
-}
-
-void Form1::useFilter(const MapFilter& filter) {
-    owned_->maps.setFilter(filter);
-    if (!filter.active()) {
-        // Without a filter no map is opened: the reading stops after the map in hand.
-        owned_->worker.reset();
-        owned_->updateWaiting = false;
-    } else if (!owned_->worker) {
-        startReading();
-    }
-}
-
 void Form1::MapsRead() {
-    if (!owned_->worker) {
-        return;
-    }
-    for (MapRead& read : owned_->worker->take()) {
-        owned_->maps.read(read.index, std::move(read.reading));
-    }
     const bool scmTicked = scm.Value() != CheckBox::kUnchecked;
     const bool scxTicked = scx.Value() != CheckBox::kUnchecked;
-    // At start the scan runs before the boxes are ticked: any map that fits counts then.
-    const MapCollection* fitting =
-        owned_->maps.chosenList(scmTicked || !scxTicked, scxTicked || !scmTicked);
-    if (fitting->Count() > 0) {
-        if (!owned_->rebuildDone) {
-            // A map to pick is known: the rest are read once the scan is over, rather than
-            // slowing it down.
-            owned_->worker->holdUntilAllGiven();
-        }
-        if (owned_->updateWaiting) {
-            // The update that found nothing is made now, rather than a tick later.
-            chooseList();
-        }
+    // At start the scan runs before the boxes are ticked: any map to pick counts then.
+    if (owned_->library.takeReadings(scmTicked || !scxTicked, scxTicked || !scmTicked) &&
+        owned_->updateWaiting) {
+        // The update that found nothing is made now, rather than a tick later.
+        chooseList();
     }
-    if (FilterChanged) {
-        FilterChanged();
-    }
+    tellWindows();
 }
 
 MapFilter Form1::CurrentFilter() {
-    return owned_->maps.filter();
+    return owned_->library.maps().filter();
 }
 
 FitCounts Form1::Counts(const MapFilter& filter) {
-    return owned_->maps.counts(filter, scm.Value() != CheckBox::kUnchecked,
-                               scx.Value() != CheckBox::kUnchecked);
+    return owned_->library.maps().counts(filter, scm.Value() != CheckBox::kUnchecked,
+                                         scx.Value() != CheckBox::kUnchecked);
 }
 
 std::optional<MapInfo> Form1::LastPick() {
     const std::wstring& pick = owned_->update.lastPick();
-    const MapReading* reading = pick.empty() ? nullptr : owned_->maps.readingOf(pick);
+    const MapReading* reading = pick.empty() ? nullptr : owned_->library.maps().readingOf(pick);
     return reading ? reading->info : std::nullopt;
 }
 
@@ -380,8 +295,17 @@ void Form1::ApplyFilter(const MapFilter& filter) {
     skipOnFailure([&] { ini.Value(playersValue(filter)); });
     skipOnFailure([&] { ini.Key(kTilesetsKey); });
     skipOnFailure([&] { ini.Value(tilesetsValue(filter)); });
+    // Written only once the player has asked for it, so that older files keep their keys.
+    if (filter.favouritesOnly || owned_->library.maps().filter().favouritesOnly) {
+        skipOnFailure([&] { ini.Key(kFavouritesKey); });
+        skipOnFailure([&] { ini.Value(favouritesValue(filter)); });
+    }
     // The next update draws with it; the maps already read need no second reading.
-    useFilter(filter);
+    owned_->library.setFilter(filter);
+    if (!owned_->library.maps().rulesActive()) {
+        owned_->updateWaiting = false;
+    }
+    tellWindows();
 }
 
 void Form1::TrayCallback(std::intptr_t lParam) {
@@ -411,7 +335,7 @@ Catalogue& Form1::catalogue() noexcept {
 }
 
 const FittingMaps& Form1::fittingMaps() const noexcept {
-    return owned_->maps;
+    return owned_->library.maps();
 }
 
 void Form1::TaskbarCreated() {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "map/ansi_path.h"
 #include "map/catalogue.h"
@@ -18,6 +19,7 @@
 #include "settings/profile_api.h"
 #include "ui/controls.h"
 #include "ui/filter_form.h"
+#include "ui/maps_form.h"
 #include "ui/shell_api.h"
 #include "ui/tray.h"
 
@@ -48,6 +50,10 @@ class Form1Host : public TrayWindow, public FollowerHost {
     // Shows the Filter window modally over `source`, owned by this window; returns when it is
     // unloaded.
     virtual void ShowFilter(FilterSource& source) = 0;
+    // Opens the Maps window over `source` beside this window and returns at once; when it is
+    // closed, the window calls Form1::MapsClosed. Called again while open, it brings it to the
+    // front.
+    virtual void ShowMaps(MapsSource& source) = 0;
     // Called from the map-reading thread: asks for Form1::MapsRead on the window's thread.
     virtual void PostMapsRead() = 0;
     // Ends the process at once. The real one never returns; a fake may.
@@ -65,8 +71,10 @@ struct Form1Seams {
     // The ANSI calls' code page and short names: how maps and config.ini are spelled for them.
     std::shared_ptr<AnsiPathApi> ansiPaths;
     std::shared_ptr<DirectoryWatch> watch;
-    // How a map file is read when a filter asks (readMapFile when empty).
+    // How a map file is read when a filter asks (readMapFile when empty), and how it is hashed
+    // when a mark asks (mapContentOf when empty).
     MapFileReader mapReader;
+    MapContentReader mapContent;
 };
 
 inline constexpr wchar_t kForm1Caption[] = L"Quorvel picker";
@@ -88,9 +96,11 @@ inline constexpr std::uint32_t kWmRButtonUp = 0x0205;
 // may nest inside another (setting a control raises its handler; the scan, the folder dialog
 // and the About window run the event loop).
 //
-// With a filter in config.ini, a thread reads the catalogue's maps after each rebuild (through
-// the cache beside config.ini), and the updates draw only from the maps read so far that fit.
-class Form1 : private FilterSource {
+// With a filter in config.ini, a "never" mark, or the Maps window open, a thread reads the
+// catalogue's maps after each rebuild (through the cache beside config.ini), and the updates draw
+// only from the maps known to be pickable. While the player holds a map for the next game, the
+// updates write nothing.
+class Form1 : private FilterSource, private MapsSource {
   public:
     Form1(Form1Host& host, ShellApi& shell, Form1Seams seams = {});
     ~Form1();
@@ -121,9 +131,17 @@ class Form1 : private FilterSource {
     // Readings of maps wait (Form1Host::PostMapsRead).
     void MapsRead();
     void mapFilter_Click();  // "Map filter..."
+    void maps_Click();       // "Maps...", or Ctrl+M
+    void resume_Click();     // "Resume random picks"
+    // The Maps window was closed.
+    void MapsClosed();
 
     // Told, while the Filter window is open, whenever more maps were read or a map was picked.
     std::function<void()> FilterChanged;
+    // Told, while the Maps window is open, whenever the maps, a mark or the hold changed.
+    std::function<void()> MapsChanged;
+    // True while a map is held for the next game.
+    bool Holding() const noexcept { return held_.has_value(); }
 
     // True while minimised into the notification area.
     bool InTray() const noexcept { return inTray_; }
@@ -146,21 +164,19 @@ class Form1 : private FilterSource {
     Command YESNO{L""};
     Command leave2{L"Exit"};
     Command mapFilter{filter_text::kMenuItem};
+    Command maps{maps_text::kMenuItem};
+    Command resume{maps_text::kResumeItem};
 
   private:
     struct Owned;
     void saveCheckBox(const wchar_t* key, const CheckBox& box);
     void chooseList();
     void exitProgram();
-    void rebuildStep(bool started);
-    void mapFound(const CataloguedMap& map);
-    void useFilter(const MapFilter& filter);
-    void startReading();
-    // Gives the worker the maps found since the scan last yielded.
-    void handOverMaps();
-    // "Quorvel picker", with the last pick's title on a second line when it was read.
+    // "Quorvel picker", with "Next: " and the held map's title on a second line, or else the
+    // last pick's title when it was read.
     std::wstring trayTip() const;
     void showPick();
+    void tellWindows();
 
     // FilterSource, for the Filter window
     MapFilter CurrentFilter() override;
@@ -168,12 +184,27 @@ class Form1 : private FilterSource {
     std::optional<MapInfo> LastPick() override;
     void ApplyFilter(const MapFilter& filter) override;
 
+    // MapsSource, for the Maps window
+    const FittingMaps& Maps() override;
+    std::wstring MapsFolder() override;
+    std::optional<std::wstring> HeldMap() override;
+    bool PlayNext(std::size_t index) override;
+    void ResumeRandomPicks() override;
+    bool SetMark(std::size_t index, Mark mark) override;
+    void ShowInFolder(std::size_t index) override;
+    std::wstring MarksProblem() override;
+    void LoadPlacement(FormWindow& window) override;
+    void SavePlacement(FormWindow& window) override;
+
     Form1Host& host_;
     ShellApi& shell_;
     Tray tray_;
     std::unique_ptr<Owned> owned_;
     bool inTray_ = false;
     bool filterOpen_ = false;
+    bool mapsOpen_ = false;
+    // The map held for the next game: its path as the game takes it, and its title.
+    std::optional<std::pair<std::wstring, std::wstring>> held_;
 };
 
 }  // namespace qrvl

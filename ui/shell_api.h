@@ -52,6 +52,7 @@ inline constexpr std::uint32_t kBifReturnOnlyFsDirs = 1;
 inline constexpr std::uint32_t kBrowsePathBufferSize = 512;
 
 // Show states for starting a program.
+inline constexpr std::uint32_t kSwShowNormal = 1;
 inline constexpr std::uint32_t kSwShowMinimized = 2;
 
 // Every call answers exactly as its Windows namesake does. Texts of the "A" calls are 8-bit, in

@@ -90,6 +90,28 @@ TEST(MapReadingWorkerTest, ReadsInTheOrderGivenAndWakesTheWindowOnlyForAnEmptyOu
     EXPECT_LE(wakes, 3);
 }
 
+TEST(MapReadingWorkerTest, HashesOnlyTheMapsOfAMarkedSizeOrOfNoKnownSize) {
+    GatedReader gate;
+    std::atomic<int> hashes = 0;
+    MapReadingWorker worker(
+        gate.reader(), L"", [] {},
+        [&hashes](const std::wstring&) {
+            ++hashes;
+            return std::optional<MapContent>(MapContent{{}, 1000});
+        });
+    worker.hashSizes({1000});
+    worker.startOver();
+    worker.add({{L"marked.scm", FileStamp{1000, 1}},
+                {L"other.scm", FileStamp{2000, 1}},
+                {L"unknown.scm", std::nullopt}});
+    const std::vector<MapRead> reads = takeUntil(worker, 3);
+    ASSERT_EQ(reads.size(), 3u);
+    EXPECT_TRUE(reads[0].content);
+    EXPECT_FALSE(reads[1].content);
+    EXPECT_EQ(reads[1].stamp, (FileStamp{2000, 1}));
+    EXPECT_EQ(hashes, 2);
+}
+
 TEST(MapReadingWorkerTest, ANewRoundDropsTheMapInHandAndEverythingNotYetTaken) {
     GatedReader gate;
     MapReadingWorker worker(gate.reader(), L"", [] {});

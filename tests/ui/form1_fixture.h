@@ -59,6 +59,10 @@ class FakeHost final : public Form1Host {
             onFilter(source);
         }
     }
+    void ShowMaps(MapsSource& source) override {
+        log.push_back("maps");
+        mapsSource = &source;
+    }
     // From the reading thread: counted, and the test calls Form1::MapsRead itself.
     void PostMapsRead() override { ++mapsReadPosts; }
     // Records how many shell calls came before the end.
@@ -81,15 +85,39 @@ class FakeHost final : public Form1Host {
     int watchPosts = 0;
     std::atomic<int> mapsReadPosts = 0;
     std::function<void(FilterSource&)> onFilter;  // run inside ShowFilter
+    MapsSource* mapsSource = nullptr;             // what the last ShowMaps showed
     std::optional<std::uint32_t> settleTimer;
 };
 
-// Map files by path, as the reader seam gives them; a path not listed is unreadable. Readings
-// come from the window's reading thread, so every member is used under the lock.
+// Map files by path, as the reader seam gives them; a path not listed is unreadable. A map's
+// content is its path's unless a test makes two maps copies. Readings come from the window's
+// reading thread, so every member is used under the lock.
 struct FakeMapFiles {
     std::mutex mutex;
     std::map<std::wstring, MapInfo> infos;
+    std::map<std::wstring, std::wstring> copyOf;
     std::vector<std::wstring> opened;
+    std::vector<std::wstring> hashed;
+
+    void copy(const std::wstring& path, const std::wstring& original) {
+        const std::lock_guard lock(mutex);
+        copyOf[path] = original;
+    }
+    std::size_t hashedCount() {
+        const std::lock_guard lock(mutex);
+        return hashed.size();
+    }
+    MapContentReader hasher() {
+        return [this](const std::wstring& path) -> std::optional<MapContent> {
+            const std::lock_guard lock(mutex);
+            hashed.push_back(path);
+            const auto copied = copyOf.find(path);
+            const std::string bytes =
+                utf8Codec().encode(copied == copyOf.end() ? path : copied->second);
+            return MapContent{
+                *sha256({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}), 1000};
+        };
+    }
 
     void add(const std::wstring& path, int players, Tileset tileset) {
         const std::lock_guard lock(mutex);
@@ -143,6 +171,8 @@ class Form1Test : public ::testing::Test {
     // The file the window keeps its settings in: the app directory, a "\", "config.ini".
     std::string configFile() const { return (dir_ / "app").string() + "\\config.ini"; }
     void writeConfig(const std::string& text) { std::ofstream(configFile()) << text; }
+    // The marks file beside config.ini.
+    std::string marksFile() const { return (dir_ / "app").string() + "\\qrvl-marks.txt"; }
     std::string config() const {
         std::ifstream in(configFile());
         std::stringstream text;
@@ -159,7 +189,14 @@ class Form1Test : public ::testing::Test {
         return toText(routines.GetRegistryValue(kRecentMapsValue));
     }
     Form1Seams seams() {
-        return Form1Seams{engine, store, lister, random, ansiPaths, watch, mapFiles->reader()};
+        return Form1Seams{engine,
+                          store,
+                          lister,
+                          random,
+                          ansiPaths,
+                          watch,
+                          mapFiles->reader(),
+                          mapFiles->hasher()};
     }
     Form1& load() {
         form = std::make_unique<Form1>(host, shell, seams());
