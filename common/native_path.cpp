@@ -1,6 +1,7 @@
 // Program text as a file-system path: UTF-8 bytes wherever paths are narrow.
 #include "common/native_path.h"
 
+#include <system_error>
 #include <type_traits>
 
 #include "common/text_codec.h"
@@ -13,6 +14,29 @@ std::filesystem::path nativePath(const std::wstring& text) {
     } else {
         return std::filesystem::path(utf8Codec().encode(text));
     }
+}
+
+namespace {
+
+template <typename Native>
+std::wstring textOf(const Native& native) {
+    if constexpr (std::is_same_v<Native, std::wstring>) {
+        return native;
+    } else {
+        return utf8Codec().decode(native);
+    }
+}
+
+}  // namespace
+
+std::wstring pathText(const std::filesystem::path& path) {
+    return textOf(path.native());
+}
+
+std::wstring absolutePath(const std::wstring& text) {
+    std::error_code failed;
+    const std::filesystem::path absolute = std::filesystem::absolute(nativePath(text), failed);
+    return failed ? text : pathText(absolute);
 }
 
 }  // namespace qrvl

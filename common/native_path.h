@@ -11,4 +11,11 @@ namespace qrvl {
 // which in the "C" locale a program starts in throws on every character outside ASCII.
 std::filesystem::path nativePath(const std::wstring& text);
 
+// The text of a file-system path, the reverse of nativePath.
+std::wstring pathText(const std::filesystem::path& path);
+
+// `text` made absolute against the current folder (GetFullPathNameW on Windows); the text itself
+// when that cannot be done.
+std::wstring absolutePath(const std::wstring& text);
+
 }  // namespace qrvl

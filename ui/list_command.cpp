@@ -23,14 +23,16 @@ std::wstring field(std::wstring text) {
 
 std::wstring lineOf(const FittingMaps::Entry& map) {
     const MapReading& reading = *map.reading;
+    const std::string_view word = markWord(map.mark.value_or(Mark::None));
+    const std::wstring mark(word.begin(), word.end());
     if (!reading.info) {
-        return map.gamePath + L"\t\t\t\t\t\t" +
+        return map.gamePath + L"\t\t\t\t\t\t" + mark + L'\t' +
                field(std::wstring(reading.error.begin(), reading.error.end()));
     }
     const MapInfo& info = *reading.info;
     return map.gamePath + L'\t' + field(info.title) + L'\t' + std::to_wstring(info.players) +
            L'\t' + std::to_wstring(info.width) + L'\t' + std::to_wstring(info.height) + L'\t' +
-           std::wstring(tilesetName(info.tileset));
+           std::wstring(tilesetName(info.tileset)) + L'\t' + mark;
 }
 
 }  // namespace
@@ -47,12 +49,14 @@ PickResult listMaps(const std::wstring& appPath,
         return {kPickFailedStatus, std::move(problem)};
     }
 
+    const MapMarks marks = loadMapMarks(marksFile(appPath)).value_or(MapMarks());
     FittingMaps maps;
+    maps.setMarks(&marks);
     Catalogue catalogue(seams.directories, seams.ansiPaths);
     catalogue.setMapObserver([&maps](const CataloguedMap& map) { maps.add(map); });
     catalogue.rebuildCatalogue(saved.path);
     line(kListHeader);
-    readEveryMap(maps, mapCacheFile(appPath), seams.mapReader,
+    readEveryMap(maps, mapCacheFile(appPath), seams.mapReader, seams.mapContent,
                  [&line](const FittingMaps::Entry& map) { line(lineOf(map)); });
     return {kPickWroteStatus, {}};
 }

@@ -10,9 +10,10 @@
 
 namespace qrvl {
 
-// The first line: the columns, tab-separated. A map that cannot be read has its path, empty
-// fields, and a seventh field that says why.
-inline constexpr wchar_t kListHeader[] = L"path\ttitle\tplayers\twidth\theight\ttileset";
+// The first line: the columns, tab-separated. `mark` is "favourite", "never" or empty. A map that
+// cannot be read has its path, empty fields, its mark, and an eighth field that says why.
+inline constexpr wchar_t kListHeader[] =
+    L"path\ttitle\tplayers\twidth\theight\ttileset\tmark\terror";
 
 // Scans the folder config.ini names, both kinds of map whatever its boxes say, and hands `line`
 // the header and then one line per map in catalogue order (no line break at the end). Maps are

@@ -24,27 +24,52 @@ std::wstring kindsText(bool scm, bool scx) {
     return scm ? L"*.scm" : L"*.scx";
 }
 
-PickResult failed(std::wstring reason) {
-    return {kPickFailedStatus, L"qrvl: " + std::move(reason)};
+// Why no map could be picked although there are maps of the ticked kinds.
+std::wstring nothingToPick(const MapFilter& filter) {
+    if (filter.favouritesOnly) {
+        return filter.needsReadings() ? L"no favourites fit " + describeFilter(filter)
+                                      : std::wstring(L"no favourites among the maps");
+    }
+    return filter.needsReadings() ? L"no maps fit " + describeFilter(filter)
+                                  : std::wstring(L"every map is marked never");
+}
+
+std::wstring lowered(std::wstring text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) {
+        return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+    });
+    return text;
 }
 
 }  // namespace
 
-LaunchMode launchMode(const std::vector<std::wstring>& arguments) {
+PickResult pickFailure(std::wstring reason) {
+    return {kPickFailedStatus, L"qrvl: " + std::move(reason)};
+}
+
+std::wstring recentMapsUnwritable() {
+    return std::wstring(L"cannot write \"") + kRecentMapsValue + L"\" under HKEY_CURRENT_USER\\" +
+           kGameKeyPath + L": start the game once, so that it makes its key";
+}
+
+Launch parseLaunch(const std::vector<std::wstring>& arguments) {
     if (arguments.empty()) {
-        return LaunchMode::Window;
+        return {LaunchMode::Window, {}};
     }
-    std::wstring first = arguments.front();
-    std::transform(first.begin(), first.end(), first.begin(), [](wchar_t c) {
-        return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-    });
-    if (arguments.size() != 1) {
-        return LaunchMode::Usage;
+    const std::wstring first = lowered(arguments.front());
+    if (first == L"/pick" && arguments.size() <= 2) {
+        return arguments.size() == 1 ? Launch{LaunchMode::Pick, {}}
+                                     : Launch{LaunchMode::PickMap, arguments[1]};
     }
-    if (first == L"/pick") {
-        return LaunchMode::Pick;
+    if (first == L"/list" && arguments.size() == 1) {
+        return {LaunchMode::List, {}};
     }
-    return first == L"/list" ? LaunchMode::List : LaunchMode::Usage;
+    if (first == L"/mark" && arguments.size() == 3) {
+        if (const std::optional<Mark> mark = markNamed(arguments[1])) {
+            return {LaunchMode::Mark, arguments[2], *mark};
+        }
+    }
+    return {LaunchMode::Usage, {}};
 }
 
 PickResult pickOnce(const std::wstring& appPath,
@@ -56,7 +81,7 @@ PickResult pickOnce(const std::wstring& appPath,
     }
     const SavedSettings& saved = *config.saved;
     if (!saved.scm && !saved.scx) {
-        return failed(L"config.ini ticks neither kind of map (scm and scx are not \"yes\")");
+        return pickFailure(L"config.ini ticks neither kind of map (scm and scx are not \"yes\")");
     }
     if (std::wstring problem = folderProblem(saved, *seams.directories); !problem.empty()) {
         return {kPickFailedStatus, std::move(problem)};
@@ -65,10 +90,13 @@ PickResult pickOnce(const std::wstring& appPath,
     RecentMapsUpdate update(
         seams.registry ? std::move(seams.registry) : reg::systemRegistryApi(),
         seams.random ? std::move(seams.random) : std::make_shared<ClockSeededRandom>());
+    // The player's marks, as the window follows them; a file that cannot be read counts as none.
+    const MapMarks marks = loadMapMarks(marksFile(appPath)).value_or(MapMarks());
     FittingMaps maps;
-    const bool filtered = saved.filter.active();
+    maps.setMarks(&marks);
+    maps.setFilter(saved.filter);
+    const bool filtered = maps.rulesActive();
     if (filtered) {
-        maps.setFilter(saved.filter);
         catalogue.setMapObserver([&maps](const CataloguedMap& map) { maps.add(map); });
     }
     const MapCollection* chosen = nullptr;
@@ -77,7 +105,7 @@ PickResult pickOnce(const std::wstring& appPath,
         catalogue.rebuildCatalogue(saved.path);
         chosen = RecentMapsUpdate::chosenList(saved.scm, saved.scx, catalogue);
         if (filtered) {
-            readEveryMap(maps, mapCacheFile(appPath), seams.mapReader);
+            readEveryMap(maps, mapCacheFile(appPath), seams.mapReader, seams.mapContent);
             fitting = maps.chosenList(saved.scm, saved.scx);
         }
         if (update.modifyReg(filtered ? *fitting : *chosen)) {
@@ -88,9 +116,8 @@ PickResult pickOnce(const std::wstring& appPath,
     }
     if (chosen && chosen->Count() > 0 && fitting && fitting->Count() < 1) {
         const FitCounts counts = maps.counts(saved.filter, saved.scm, saved.scx);
-        return failed(L"no maps fit " + describeFilter(saved.filter) + L" (" +
-                      std::to_wstring(counts.maps) + L" maps, " +
-                      std::to_wstring(counts.unreadable) + L" unreadable)");
+        return pickFailure(nothingToPick(saved.filter) + L" (" + std::to_wstring(counts.maps) +
+                           L" maps, " + std::to_wstring(counts.unreadable) + L" unreadable)");
     }
     if (!chosen || chosen->Count() < 1) {
         std::wstring reason =
@@ -100,11 +127,9 @@ PickResult pickOnce(const std::wstring& appPath,
             reason += L"; " + std::to_wstring(leftOut) +
                       L" left out, as the game could not open them by any name";
         }
-        return failed(std::move(reason));
+        return pickFailure(std::move(reason));
     }
-    return failed(std::wstring(L"cannot write \"") + kRecentMapsValue +
-                  L"\" under HKEY_CURRENT_USER\\" + kGameKeyPath +
-                  L": start the game once, so that it makes its key");
+    return pickFailure(recentMapsUnwritable());
 }
 
 }  // namespace qrvl

@@ -6,17 +6,27 @@
 #include <string>
 #include <vector>
 
+#include "mapfile/map_marks.h"
 #include "ui/form1.h"
 
 namespace qrvl {
 
-enum class LaunchMode { Window, Pick, List, Usage };
+enum class LaunchMode { Window, Pick, PickMap, List, Mark, Usage };
 
-// The arguments after the program's name. "/pick" and "/list" are matched without regard to case,
-// as Windows switches are; any other argument, or more than one, asks for the usage line.
-LaunchMode launchMode(const std::vector<std::wstring>& arguments);
+// What the command line asks for: a mode, and for PickMap and Mark the map's path and the mark.
+struct Launch {
+    LaunchMode mode;
+    std::wstring path;
+    Mark mark = Mark::None;
+};
 
-inline constexpr wchar_t kUsageLine[] = L"usage: qrvl.exe [/pick | /list]";
+// The arguments after the program's name. Switches and mark words are matched without regard to
+// case, as Windows switches are: "/pick", "/pick PATH", "/list", "/mark favourite|never|none
+// PATH". Anything else asks for the usage line.
+Launch parseLaunch(const std::vector<std::wstring>& arguments);
+
+inline constexpr wchar_t kUsageLine[] =
+    L"usage: qrvl.exe [/pick [PATH] | /list | /mark favourite|never|none PATH]";
 inline constexpr int kPickWroteStatus = 0;
 inline constexpr int kPickFailedStatus = 1;
 inline constexpr int kUsageStatus = 2;
@@ -27,6 +37,11 @@ struct PickResult {
     int status;
     std::wstring reason;
 };
+
+// kPickFailedStatus with "qrvl: " and `reason`.
+PickResult pickFailure(std::wstring reason);
+// Why nothing could be written to the game's list: its key is missing until the game has run.
+std::wstring recentMapsUnwritable();
 
 // One update with the settings in config.ini beside the exe, as a tick of the window's timer
 // makes it: the saved directory scanned, one map of the ticked kinds written at the head of the

@@ -1,10 +1,12 @@
 // The listing over the window's fakes: its lines, and why it lists nothing.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "tests/ui/form1_fixture.h"
+#include "tests/ui/mark_lines.h"
 #include "ui/list_command.h"
 
 namespace qrvl::test {
@@ -36,11 +38,19 @@ TEST_F(ListCommandTest, ListsEveryMapOfBothKindsInCatalogueOrderWhateverTheBoxes
     const PickResult result = list();
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(lines, (std::vector<std::wstring>{
-                         L"path\ttitle\tplayers\twidth\theight\ttileset",
-                         L"C:\\maps/b.scx\t\t\t\t\t\tno scenario in the archive",
-                         L"C:\\maps/a.scm\tLost Temple\t4\t128\t128\tIce",
-                         L"C:\\maps/sub/c.scm\tLost Temple\t4\t128\t128\tIce",
+                         L"path\ttitle\tplayers\twidth\theight\ttileset\tmark\terror",
+                         L"C:\\maps/b.scx\t\t\t\t\t\t\tno scenario in the archive",
+                         L"C:\\maps/a.scm\tLost Temple\t4\t128\t128\tIce\t",
+                         L"C:\\maps/sub/c.scm\tLost Temple\t4\t128\t128\tIce\t",
                      }));
+    // A marked map names its mark, unreadable or not; only maps of a marked size are hashed.
+    const std::string never = markLine("never", L"C:\\maps/b.scx");
+    std::ofstream(marksFile(), std::ios::binary)
+        << markLine("favourite", L"C:\\maps/a.scm") << never;
+    list();
+    EXPECT_EQ(lines[1], L"C:\\maps/b.scx\t\t\t\t\t\tnever\tno scenario in the archive");
+    EXPECT_EQ(lines[2], L"C:\\maps/a.scm\tLost Temple\t4\t128\t128\tIce\tfavourite");
+    EXPECT_EQ(lines[3], L"C:\\maps/sub/c.scm\tLost Temple\t4\t128\t128\tIce\t");
 }
 
 TEST_F(ListCommandTest, SaysWhyAndListsNothingWithoutAFolderToScan) {

@@ -2,34 +2,49 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "tests/ui/form1_fixture.h"
+#include "tests/ui/mark_lines.h"
+#include "ui/map_commands.h"
 #include "ui/pick_command.h"
 
 namespace qrvl::test {
 namespace {
 
-TEST(LaunchModeTest, OnlyASinglePickSwitchLeavesTheWindowClosed) {
+TEST(LaunchModeTest, OnlyAWholeSwitchLeavesTheWindowClosed) {
     const struct {
         std::vector<std::wstring> arguments;
         LaunchMode mode;
+        std::wstring path = {};
+        Mark mark = Mark::None;
     } rows[] = {
         {{}, LaunchMode::Window},
         {{L"/pick"}, LaunchMode::Pick},
         {{L"/PICK"}, LaunchMode::Pick},
-        {{L"/pick", L"/pick"}, LaunchMode::Usage},
+        {{L"/pick", L"/pick"}, LaunchMode::PickMap, L"/pick"},
+        {{L"/pick", L"C:\\m.scm", L"x"}, LaunchMode::Usage},
         {{L"pick"}, LaunchMode::Usage},
         {{L"/pickx"}, LaunchMode::Usage},
         {{L""}, LaunchMode::Usage},
         {{L"/List"}, LaunchMode::List},
         {{L"/list", L"/pick"}, LaunchMode::Usage},
+        {{L"/mark", L"Favourite", L"m.scx"}, LaunchMode::Mark, L"m.scx", Mark::Favourite},
+        {{L"/MARK", L"never", L"m.scx"}, LaunchMode::Mark, L"m.scx", Mark::Never},
+        {{L"/mark", L"none", L"m.scx"}, LaunchMode::Mark, L"m.scx", Mark::None},
+        {{L"/mark", L"favorite", L"m.scx"}, LaunchMode::Usage},
+        {{L"/mark", L"never"}, LaunchMode::Usage},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(launchMode(row.arguments), row.mode)
+        const Launch launch = parseLaunch(row.arguments);
+        EXPECT_EQ(launch.mode, row.mode)
             << (row.arguments.empty() ? "" : utf8Codec().encode(row.arguments[0]));
+        EXPECT_EQ(launch.path, row.path);
+        EXPECT_EQ(launch.mark, row.mark);
     }
 }
 
@@ -114,6 +129,34 @@ TEST_F(PickCommandTest, WritesOneMapOfTheTickedKindsOrSaysWhyNot) {
             EXPECT_EQ(config(), *row.config);
         }
     }
+}
+
+// "/mark" and "/pick PATH" over the same fakes: a path of this file system names each map.
+TEST_F(PickCommandTest, MarkAndPickOfANamedMapCheckThatItIsAMapFirst) {
+    const std::wstring map =
+        utf8Codec().decode(std::filesystem::current_path().string()) + L"/m.scx";
+    mapFiles->add(map, 2, Tileset::Ice);
+    const std::wstring broken = L"/nowhere/broken.scm";
+    const auto marks = [this] {
+        std::ifstream in(marksFile(), std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+
+    EXPECT_EQ(markMap(host.appPath, Mark::Never, L"m.scx", seams()).status, 0);
+    EXPECT_EQ(marks(), markLine("never", map).substr(0, 64 + 11) + "\tm.scx\tm.scx\r\n");
+    const PickResult refused = markMap(host.appPath, Mark::Favourite, broken, seams());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.reason, L"qrvl: \"/nowhere/broken.scm\" is not a readable map: not a map");
+    EXPECT_EQ(markMap(host.appPath, Mark::None, map, seams()).status, 0);
+    EXPECT_EQ(marks(), "");
+
+    EXPECT_EQ(pickMap(L"m.scx", seams()).status, 0);
+    EXPECT_EQ(recent(), map);
+    EXPECT_EQ(pickMap(broken, seams()).status, 1);
+    gameKey(false);
+    const PickResult noKey = pickMap(map, seams());
+    EXPECT_EQ(noKey.status, 1);
+    EXPECT_NE(noKey.reason.find(L"start the game once"), std::wstring::npos);
 }
 
 }  // namespace

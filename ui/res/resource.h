@@ -15,6 +15,9 @@
 // "Map filter..." in the system menu and the right-click menu. A system-menu item needs an id
 // below 0xF000 with its low four bits clear: WM_SYSCOMMAND uses those bits for itself.
 #define IDM_MAP_FILTER 0x0E00
+// "Maps..." and "Resume random picks", beside it in the system menu.
+#define IDM_MAPS 0x0E10
+#define IDM_RESUME 0x0E20
 
 #define IDC_LABEL1 1001
 #define IDC_SCM 1002
@@ -48,3 +51,14 @@
 #define IDC_FILTER_TILESET1 1221
 #define IDC_FILTER_COUNT 1231
 #define IDC_FILTER_LAST_PICK 1232
+
+// The Maps window. Its list's context menu uses the buttons' ids.
+#define IDC_MAPS_SEARCH 1301
+#define IDC_MAPS_ONLY_FIT 1302
+#define IDC_MAPS_LIST 1303
+#define IDC_MAPS_PLAY 1304
+#define IDC_MAPS_FAVOURITE 1305
+#define IDC_MAPS_NEVER 1306
+#define IDC_MAPS_SHOW 1307
+#define IDC_MAPS_RESUME 1308
+#define IDC_MAPS_STATUS 1309

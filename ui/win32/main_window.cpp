@@ -10,6 +10,7 @@
 #include "ui/tray.h"
 #include "ui/win32/about_window.h"
 #include "ui/win32/filter_window.h"
+#include "ui/win32/maps_window.h"
 #include "ui/win32/message_loop.h"
 #include "ui/win32/program_folder.h"
 #include "ui/win32/shell_calls.h"
@@ -28,6 +29,8 @@ constexpr UINT kWatchChangesMessage = WM_APP + 2;
 // Posted by the map-reading thread when readings wait; as kWatchChangesMessage, it is handled in
 // whatever loop runs, the scan's yields included.
 constexpr UINT kMapsReadMessage = WM_APP + 3;
+// Posted when the Maps window has closed, so that its object goes once its handler has returned.
+constexpr UINT kMapsClosedMessage = WM_APP + 4;
 
 // Which captions the message font must fit: a label's whole width, a check box's after its box.
 enum class CaptionFit { None, Whole, AfterBox };
@@ -107,7 +110,7 @@ void MainWindow::Open(int showCommand) {
     if (!window_)
         return;
     trayMenu_ = LoadMenuW(moduleInstance(), MAKEINTRESOURCEW(IDM_TRAY));
-    addFilterMenus();
+    addMapMenus();
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 
     createControls();
@@ -130,15 +133,17 @@ void MainWindow::Open(int showCommand) {
         form_->Form_Resize();
 }
 
-void MainWindow::addFilterMenus() {
-    // The menu bar and the tray menu keep their items; the Filter window is reached from the
+void MainWindow::addMapMenus() {
+    // The menu bar and the tray menu keep their items; the map windows are reached from the
     // system menu and from a right-click on the window.
-    const wchar_t* item = form_->mapFilter.Caption.c_str();
     HMENU system = GetSystemMenu(window_, FALSE);
     AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(system, MF_STRING, IDM_MAP_FILTER, item);
+    AppendMenuW(system, MF_STRING, IDM_MAPS, (form_->maps.Caption + L"\tCtrl+M").c_str());
+    AppendMenuW(system, MF_STRING, IDM_MAP_FILTER, form_->mapFilter.Caption.c_str());
+    AppendMenuW(system, MF_STRING | MF_GRAYED, IDM_RESUME, form_->resume.Caption.c_str());
     contextMenu_ = CreatePopupMenu();
-    AppendMenuW(contextMenu_, MF_STRING, IDM_MAP_FILTER, item);
+    AppendMenuW(contextMenu_, MF_STRING, IDM_MAPS, form_->maps.Caption.c_str());
+    AppendMenuW(contextMenu_, MF_STRING, IDM_MAP_FILTER, form_->mapFilter.Caption.c_str());
 }
 
 void MainWindow::createControls() {
@@ -258,11 +263,38 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case WM_SYSCOMMAND:
-            if ((wParam & 0xFFF0) == IDM_MAP_FILTER) {
-                form_->mapFilter.Raise();
-                return 0;
+            switch (wParam & 0xFFF0) {
+                case IDM_MAP_FILTER:
+                    form_->mapFilter.Raise();
+                    return 0;
+                case IDM_MAPS:
+                    form_->maps.Raise();
+                    return 0;
+                case IDM_RESUME:
+                    form_->resume.Raise();
+                    return 0;
+                default:
+                    break;
             }
             break;
+        case WM_INITMENUPOPUP:
+            if (HIWORD(lParam) != 0) {
+                // The system menu offers to resume only while a map is held.
+                EnableMenuItem(reinterpret_cast<HMENU>(wParam), IDM_RESUME,
+                               MF_BYCOMMAND | (form_->Holding() ? MF_ENABLED : MF_GRAYED));
+            }
+            break;
+        case kTranslateKeyMessage: {
+            const MSG& key = *reinterpret_cast<const MSG*>(lParam);
+            if (key.wParam == 'M' && (GetKeyState(VK_CONTROL) & 0x8000) != 0) {
+                form_->maps.Raise();
+                return 1;
+            }
+            return 0;
+        }
+        case kMapsClosedMessage:
+            maps_.reset();
+            return 0;
         case WM_CONTEXTMENU:
             if (popUpContextMenu(lParam))
                 return 0;
@@ -423,6 +455,8 @@ bool MainWindow::popUpContextMenu(LPARAM at) {
                        point.y, 0, window_, nullptr));
     if (chosen == IDM_MAP_FILTER)
         form_->mapFilter.Raise();
+    else if (chosen == IDM_MAPS)
+        form_->maps.Raise();
     return true;
 }
 
@@ -435,6 +469,26 @@ void MainWindow::ShowFilter(FilterSource& source) {
     showFilter(window_, source, [this](std::function<void()> changed) {
         form_->FilterChanged = std::move(changed);
     });
+}
+
+void MainWindow::ShowMaps(MapsSource& source) {
+    if (maps_ && maps_->handle()) {
+        maps_->activate();
+        return;
+    }
+    maps_ = std::make_unique<MapsWindow>(source, [this] {
+        form_->MapsClosed();
+        // The window is gone but its object is still on the stack below: it goes later.
+        PostMessageW(window_, kMapsClosedMessage, 0, 0);
+    });
+    form_->MapsChanged = [this] {
+        if (maps_)
+            maps_->refresh();
+    };
+}
+
+HWND MainWindow::mapsWindow() const noexcept {
+    return maps_ ? maps_->handle() : nullptr;
 }
 
 void MainWindow::PostMapsRead() {

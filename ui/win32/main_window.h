@@ -13,6 +13,8 @@
 
 namespace qrvl::win32 {
 
+class MapsWindow;
+
 inline constexpr wchar_t kMainWindowClass[] = L"QuorvelPickerForm1";
 
 // The client area and the controls' places, in twips, in tab order.
@@ -66,6 +68,9 @@ class MainWindow : public Form1Host {
     void PopupYESNO(std::uint32_t flags) override;
     void ShowAbout() override;
     void ShowFilter(FilterSource& source) override;
+    void ShowMaps(MapsSource& source) override;
+    // The Maps window while it is open, null otherwise.
+    HWND mapsWindow() const noexcept;
     void PostMapsRead() override;
     void End() override;
     void DoEvents() override;
@@ -78,8 +83,9 @@ class MainWindow : public Form1Host {
     static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void createControls();
-    // "Map filter..." at the end of the system menu, and as the right-click menu's one item.
-    void addFilterMenus();
+    // "Maps...", "Map filter..." and "Resume random picks" at the end of the system menu, and
+    // the first two in the right-click menu.
+    void addMapMenus();
     // Pops up the right-click menu for WM_CONTEXTMENU's `at`; false when the point lies outside
     // the client area, which the default handling keeps.
     bool popUpContextMenu(LPARAM at);
@@ -93,6 +99,7 @@ class MainWindow : public Form1Host {
     MainWindowOptions options_;
     std::shared_ptr<ShellApi> shell_;
     std::unique_ptr<Form1> form_;
+    std::unique_ptr<MapsWindow> maps_;
     HWND window_ = nullptr;
     // Icons of a DPI other than the system's, the class's icons' (null until a DPI needs them).
     HICON dpiBigIcon_ = nullptr;

@@ -6,6 +6,10 @@ namespace qrvl::win32 {
 void dispatch(MSG& message) {
     // Tab and mnemonics belong to the top-level window that holds the message's target.
     HWND top = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    if (top && message.message == WM_KEYDOWN &&
+        SendMessageW(top, kTranslateKeyMessage, 0, reinterpret_cast<LPARAM>(&message)) != 0) {
+        return;
+    }
     if (top && (GetWindowLongPtrW(top, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) &&
         IsDialogMessageW(top, &message)) {
         return;

@@ -17,8 +17,13 @@ int runMessageLoop();
 // Returns false when it stopped for WM_QUIT.
 bool runModalLoop(const bool& keepGoing);
 
-// Keyboard navigation (Tab, mnemonics, Enter, Esc) for the window that has the focus, then the
-// usual translate and dispatch.
+// Sent to the top-level window that holds a key's target before anything else sees the key,
+// with the MSG's address in lParam: a window answers 1 when the key was one of its shortcuts.
+// Windows that have none leave it to DefWindowProc, which answers 0.
+inline constexpr UINT kTranslateKeyMessage = WM_APP + 20;
+
+// A window's shortcuts (kTranslateKeyMessage), then keyboard navigation (Tab, mnemonics, Enter,
+// Esc) for the window that has the focus, then the usual translate and dispatch.
 void dispatch(MSG& message);
 
 }  // namespace qrvl::win32

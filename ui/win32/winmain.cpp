@@ -1,5 +1,6 @@
-// qrvl.exe's entry point: "/pick" makes one update and ends, "/list" prints the maps and ends;
-// otherwise common controls, the main window, then the message loop.
+// qrvl.exe's entry point: "/pick" makes one update and ends, "/pick PATH" puts that map first,
+// "/list" prints the maps, "/mark" marks one; otherwise common controls, the main window, then
+// the message loop.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "ui/list_command.h"
+#include "ui/map_commands.h"
 #include "ui/pick_command.h"
 #include "ui/win32/error_line.h"
 #include "ui/win32/main_window.h"
@@ -26,9 +28,8 @@ std::vector<std::wstring> commandArguments() {
     return arguments;
 }
 
-int pick() {
-    const qrvl::PickResult result =
-        qrvl::pickOnce(qrvl::win32::executableDirectory(), qrvl::win32::ordinaryFileExists);
+// Ends a command with its status, after its one line on standard error when it failed.
+int finish(const qrvl::PickResult& result) {
     if (!result.reason.empty())
         qrvl::win32::writeErrorLine(result.reason);
     return result.status;
@@ -40,17 +41,22 @@ int list() {
         qrvl::listMaps(qrvl::win32::executableDirectory(), qrvl::win32::ordinaryFileExists,
                        [&output](const std::wstring& line) { output.write(line); });
     output.flush();
-    if (!result.reason.empty())
-        qrvl::win32::writeErrorLine(result.reason);
-    return result.status;
+    return finish(result);
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
-    switch (qrvl::launchMode(commandArguments())) {
+    const qrvl::Launch launch = qrvl::parseLaunch(commandArguments());
+    switch (launch.mode) {
         case qrvl::LaunchMode::Pick:
-            return pick();
+            return finish(qrvl::pickOnce(qrvl::win32::executableDirectory(),
+                                         qrvl::win32::ordinaryFileExists));
+        case qrvl::LaunchMode::PickMap:
+            return finish(qrvl::pickMap(launch.path));
+        case qrvl::LaunchMode::Mark:
+            return finish(
+                qrvl::markMap(qrvl::win32::executableDirectory(), launch.mark, launch.path));
         case qrvl::LaunchMode::List:
             return list();
         case qrvl::LaunchMode::Usage:
