@@ -102,11 +102,12 @@ MapMarks MapMarks::parse(std::string_view text) {
     while (!text.empty()) {
         const std::size_t newline = text.find('\n');
         std::string_view line = text.substr(0, newline);
-        std::string ending = newline == std::string_view::npos ? "" : "\n";
-        if (line.ends_with('\r')) {
+        const bool carriageReturn = line.ends_with('\r');
+        if (carriageReturn) {
             line.remove_suffix(1);
-            ending.insert(0, "\r");
         }
+        std::string ending = newline == std::string_view::npos ? (carriageReturn ? "\r" : "")
+                                                                : (carriageReturn ? "\r\n" : "\n");
         text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
         Line kept{std::string(line), std::move(ending), std::nullopt};
         if (!line.starts_with('#')) {

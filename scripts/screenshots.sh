@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
-# Redraws the README's screenshots: the main window, the About window and the Filter window,
-# under Wine on Xvfb.
-# Needs a built qrvl.exe (./run.sh or ./test.sh builds it).
+# Redraws the README's screenshots: the main window, the About window, the Filter window and the
+# Maps window, under Wine on Xvfb, over a folder of sample maps.
+# Needs a built qrvl.exe and the native build's sample_maps (./test.sh builds both).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
 exe=$top/build/windows/ui/win32/qrvl.exe
+samples=$top/build/native/tests/sample_maps
+[[ -x $samples ]] || cmake --build --preset native --target sample_maps >/dev/null
 work=$(mktemp -d)
-mkdir -p "$work/maps"
 cp "$exe" "$work/qrvl.exe"
-# A filter, so that the Filter window shows some boxes ticked.
+# A filter, so that the Filter window shows some boxes ticked and counts real maps.
 printf '[QRVL]\r\npath=C:\\Games\\Starcraft\\Maps\\\r\nscm=yes\r\nscx=yes\r\nplayers=2,4\r\ntilesets=Jungle\r\n' \
     >"$work/config.ini"
 
 export WINEPREFIX=$top/build/wineprefix-run WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+maps=$WINEPREFIX/drive_c/Games/Starcraft/Maps
 
 source scripts/wine_display.sh
 qrvl_xvfb_pid=
@@ -22,11 +24,17 @@ cleanup() {
     set +e
     [[ -n $wine_pid ]] && kill "$wine_pid" && wait "$wine_pid"
     [[ -n $qrvl_xvfb_pid ]] && kill "$qrvl_xvfb_pid" && wait "$qrvl_xvfb_pid"
-    rm -rf "$work"
+    rm -rf "$work" "$maps"
 } 2>/dev/null
 trap cleanup EXIT
 qrvl_start_xvfb 90 1024x768x24
 qrvl_wine_prefix
+# The sample maps where the config names them, with a favourite and a "never" map.
+rm -rf "$maps"
+"$samples" "$maps"
+wine "$work/qrvl.exe" /mark favourite 'C:\Games\Starcraft\Maps\(2)Lost Temple.scm'
+wine "$work/qrvl.exe" /mark favourite 'C:\Games\Starcraft\Maps\ladder\(2)Icarus.scx'
+wine "$work/qrvl.exe" /mark never 'C:\Games\Starcraft\Maps\(8)Big Game Hunters.scm'
 
 wine "$work/qrvl.exe" >/dev/null 2>&1 &
 wine_pid=$!
@@ -48,14 +56,29 @@ xdotool mousemove_relative 12 8 click 1
 filter=$(timeout 20 xdotool search --sync --name '^Map filter$' | head -1)
 # Away from the boxes, which would show the pointer's hover.
 xdotool mousemove 1000 700
-sleep 1
+sleep 2
 import -window root "$work/filter.png"
 eval "$(xdotool getwindowgeometry --shell "$filter")"
+filter_geometry=${WIDTH}x${HEIGHT}+${X}+${Y}
+xdotool key --window "$filter" Escape
+sleep 1
+
+# Ctrl+M on the main window opens the Maps window; sorted by its Mark column, favourites first.
+xdotool key --window "$main" ctrl+m
+list=$(timeout 20 xdotool search --sync --name '^Maps$' | head -1)
+sleep 3
+eval "$(xdotool getwindowgeometry --shell "$list")"
+xdotool mousemove $((X + 30)) $((Y + 45)) click 1
+xdotool mousemove $((X + 120)) $((Y + 90)) click 1
+xdotool mousemove 1000 740
+sleep 1
+import -window root "$work/maps.png"
 
 # Xvfb has no window manager, so each window is its client area and menu bar, placed by Wine:
 # the main window at the default position, the About window at its stored one.
 convert "$work/main.png" -crop 313x104+3+22 +repage docs/screenshots/main-window.png
 convert "$work/about.png" -crop 231x312+538+160 +repage -trim +repage docs/screenshots/about-window.png
 # The Filter window is centred over the main window, wherever that puts it.
-convert "$work/filter.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage docs/screenshots/filter-window.png
-echo "Saved docs/screenshots/main-window.png, about-window.png and filter-window.png"
+convert "$work/filter.png" -crop "$filter_geometry" +repage docs/screenshots/filter-window.png
+convert "$work/maps.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage docs/screenshots/maps-window.png
+echo "Saved docs/screenshots/main-window.png, about-window.png, filter-window.png and maps-window.png"

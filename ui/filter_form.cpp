@@ -59,6 +59,7 @@ frmFilter::frmFilter(FilterSource& source, FilterHost& host) : source_(source), 
         Tilesets[i].Caption = kTilesetCaptions[i];
         Tilesets[i].Click = [this] { Refresh(); };
     }
+    Favourites.Click = [this] { Refresh(); };
     OK.Click = [this] { OK_Click(); };
     Cancel.Click = [this] { Cancel_Click(); };
 }
@@ -71,6 +72,7 @@ void frmFilter::Form_Load() {
         Tilesets[i].Value(((filter.tilesets >> i) & 1u) != 0 ? CheckBox::kChecked
                                                              : CheckBox::kUnchecked);
     }
+    Favourites.Value(filter.favouritesOnly ? CheckBox::kChecked : CheckBox::kUnchecked);
     Refresh();
 }
 
@@ -80,7 +82,7 @@ void frmFilter::Refresh() {
 }
 
 MapFilter frmFilter::Chosen() const {
-    return {tickedBits(Players), tickedBits(Tilesets)};
+    return {tickedBits(Players), tickedBits(Tilesets), Favourites.Value() != CheckBox::kUnchecked};
 }
 
 void frmFilter::OK_Click() {

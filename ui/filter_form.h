@@ -19,6 +19,7 @@ inline constexpr wchar_t kCaption[] = L"Map filter";
 inline constexpr wchar_t kMenuItem[] = L"Map filter...";
 inline constexpr wchar_t kPlayersFrame[] = L"Players";
 inline constexpr wchar_t kTilesetsFrame[] = L"Tilesets";
+inline constexpr wchar_t kFavourites[] = L"Only my fa&vourites";
 inline constexpr wchar_t kOk[] = L"OK";
 inline constexpr wchar_t kCancel[] = L"Cancel";
 }  // namespace filter_text
@@ -68,6 +69,7 @@ class frmFilter {
 
     std::array<CheckBox, 8> Players;   // "&1" to "&8"
     std::array<CheckBox, 8> Tilesets;  // in the scenario's order, with their mnemonics
+    CheckBox Favourites{filter_text::kFavourites};
     Label Count;
     Label LastPick;
     Command OK{filter_text::kOk};

@@ -165,6 +165,29 @@ TEST_F(Form1FilterTest, TheFilterWindowSavesItsBoxesOnOkOnlyAndTheNextTickDrawsW
     EXPECT_EQ(countBefore, L"1 of 3 maps fit (1 unreadable)");
 }
 
+TEST_F(Form1FilterTest, OnlyMyFavouritesIsSavedOnOkAndDrawsFromTheFavouritesAlone) {
+    std::ofstream(marksFile(), std::ios::binary) << markLine("favourite", L"C:\\maps/a.scm");
+    writeFilter("");
+    load();
+    FakeFilterHost filterHost;
+    const auto tick = [&](std::int32_t value) {
+        host.onFilter = [&](FilterSource& source) {
+            frmFilter window(source, filterHost);
+            window.Form_Load();
+            window.Favourites.UserValue(value);
+            window.OK_Click();
+        };
+        form->mapFilter_Click();
+        readAll();
+    };
+    tick(CheckBox::kChecked);
+    EXPECT_NE(config().find("favourites=only\n"), std::string::npos);
+    EXPECT_EQ(heads(), std::set<std::wstring>{L"C:\\maps/a.scm"});
+    tick(CheckBox::kUnchecked);
+    EXPECT_NE(config().find("favourites=\n"), std::string::npos);
+    EXPECT_EQ(heads().size(), 3u);
+}
+
 TEST_F(Form1FilterTest, TheTrayTipNamesTheLastPickOnASecondLineWhenItWasRead) {
     writeFilter("players=2,4\n");
     load();

@@ -75,9 +75,9 @@ class ListCommandE2E : public ::testing::Test {
     }
 
     std::string expected(const std::string& plainLine) const {
-        return "path\ttitle\tplayers\twidth\theight\ttileset\n" + gamePath(plain) + "\t" +
-               plainLine + "\n" + gamePath(broken) + "\t\t\t\t\t\tnot a map archive\n" +
-               gamePath(korean) + "\t\xEC\xA7\x80\xEB\x8F\x84\t2\t64\t96\tIce\n";
+        return "path\ttitle\tplayers\twidth\theight\ttileset\tmark\terror\n" + gamePath(plain) +
+               "\t" + plainLine + "\n" + gamePath(broken) + "\t\t\t\t\t\t\tnot a map archive\n" +
+               gamePath(korean) + "\t\xEC\xA7\x80\xEB\x8F\x84\t2\t64\t96\tIce\t\n";
     }
 
     gui_test::ScratchFolder app{L"list-app"};
@@ -90,7 +90,7 @@ class ListCommandE2E : public ::testing::Test {
 };
 
 TEST_F(ListCommandE2E, ListsEveryMapWithItsTitleAsTheGameShowsIt) {
-    EXPECT_EQ(list(), expected("Lost Temple\t4\t64\t96\tJungle"));
+    EXPECT_EQ(list(), expected("Lost Temple\t4\t64\t96\tJungle\t"));
 }
 
 TEST_F(ListCommandE2E, ASecondRunOpensNoMapAndAChangedMapIsReadAgain) {
@@ -106,7 +106,7 @@ TEST_F(ListCommandE2E, ASecondRunOpensNoMapAndAChangedMapIsReadAgain) {
     FILETIME later = written;
     later.dwHighDateTime += 1;
     setLastWrite(plain, later);
-    EXPECT_EQ(list(), expected("\t\t\t\t\tnot a map archive"));
+    EXPECT_EQ(list(), expected("\t\t\t\t\t\tnot a map archive"));
 }
 
 TEST_F(ListCommandE2E, ADamagedCacheIsIgnoredAndWrittenAnew) {

@@ -69,7 +69,8 @@ TEST(PickCommandE2E, WritesOnePickAndEndsOrSaysWhyWithoutEverShowingAWindow) {
         {"no config.ini", false, true, L"/pick", 1, "qrvl: no config.ini at ", old + '\0'},
         {"no game key", true, false, L"/pick", 1, "qrvl: cannot write \"Recent Maps\"",
          std::nullopt},
-        {"another argument", true, true, L"/pick now", 2, "usage: qrvl.exe [/pick | /list]\n",
+        {"two more arguments", true, true, L"/pick now later", 2,
+         "usage: qrvl.exe [/pick [PATH] | /list | /mark favourite|never|none PATH]\n",
          old + '\0'},
     };
     for (const auto& row : rows) {

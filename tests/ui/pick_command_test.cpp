@@ -133,8 +133,7 @@ TEST_F(PickCommandTest, WritesOneMapOfTheTickedKindsOrSaysWhyNot) {
 
 // "/mark" and "/pick PATH" over the same fakes: a path of this file system names each map.
 TEST_F(PickCommandTest, MarkAndPickOfANamedMapCheckThatItIsAMapFirst) {
-    const std::wstring map =
-        utf8Codec().decode(std::filesystem::current_path().string()) + L"/m.scx";
+    const std::wstring map = (std::filesystem::current_path() / L"m.scx").wstring();
     mapFiles->add(map, 2, Tileset::Ice);
     const std::wstring broken = L"/nowhere/broken.scm";
     const auto marks = [this] {

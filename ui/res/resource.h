@@ -51,6 +51,7 @@
 #define IDC_FILTER_TILESET1 1221
 #define IDC_FILTER_COUNT 1231
 #define IDC_FILTER_LAST_PICK 1232
+#define IDC_FILTER_FAVOURITES 1233
 
 // The Maps window. Its list's context menu uses the buttons' ids.
 #define IDC_MAPS_SEARCH 1301

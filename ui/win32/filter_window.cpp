@@ -105,6 +105,7 @@ std::vector<FilterControl> filterControls() {
         controls.push_back({IDC_FILTER_TILESET1 + i, WC_BUTTONW, tilesetBoxTwips(i),
                             box | (i == 0 ? WS_GROUP : 0)});
     }
+    controls.push_back({IDC_FILTER_FAVOURITES, WC_BUTTONW, kFavouritesTwips, box | WS_GROUP});
     // The lines show counts and a map's title, which may hold an "&" that is no mnemonic.
     const DWORD line = child | WS_GROUP | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_ENDELLIPSIS;
     controls.push_back({IDC_FILTER_COUNT, WC_STATICW, kCountTwips, line});
@@ -120,6 +121,8 @@ const std::wstring* captionOf(const frmFilter& form, int id) {
         return &form.Players[static_cast<std::size_t>(id - IDC_FILTER_PLAYER1)].Caption;
     if (isTilesetBox(id))
         return &form.Tilesets[static_cast<std::size_t>(id - IDC_FILTER_TILESET1)].Caption;
+    if (id == IDC_FILTER_FAVOURITES)
+        return &form.Favourites.Caption;
     if (id == IDOK)
         return &form.OK.Caption;
     if (id == IDCANCEL)
@@ -172,6 +175,9 @@ void FilterWindow::bind() {
                          0);
         };
     }
+    form_.Favourites.view = [this](std::int32_t value) {
+        SendMessageW(control(IDC_FILTER_FAVOURITES), BM_SETCHECK, static_cast<WPARAM>(value), 0);
+    };
     form_.Count.view = [this](const std::wstring& text) {
         SetWindowTextW(control(IDC_FILTER_COUNT), text.c_str());
     };
@@ -185,7 +191,7 @@ void FilterWindow::layout(UINT dpi) {
     const int box = GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi) + MulDiv(6, dpi, 96);
     std::vector<FitText> captions;
     for (const FilterControl& c : filterControls()) {
-        if (!isPlayerBox(c.id) && !isTilesetBox(c.id))
+        if (!isPlayerBox(c.id) && !isTilesetBox(c.id) && c.id != IDC_FILTER_FAVOURITES)
             continue;
         const RECT r = twipsToPixelRect(c.twips, dpi);
         captions.push_back({*captionOf(form_, c.id), static_cast<int>(r.right - r.left) - box});
@@ -241,6 +247,8 @@ LRESULT FilterWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             } else if (isPlayerBox(id) && code == BN_CLICKED) {
                 form_.Players[static_cast<std::size_t>(id - IDC_FILTER_PLAYER1)].UserValue(
                     boxValue(control(id)));
+            } else if (id == IDC_FILTER_FAVOURITES && code == BN_CLICKED) {
+                form_.Favourites.UserValue(boxValue(control(id)));
             } else if (isTilesetBox(id) && code == BN_CLICKED) {
                 form_.Tilesets[static_cast<std::size_t>(id - IDC_FILTER_TILESET1)].UserValue(
                     boxValue(control(id)));

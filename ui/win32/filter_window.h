@@ -13,16 +13,17 @@ namespace qrvl::win32 {
 inline constexpr wchar_t kFilterWindowClass[] = L"QuorvelPickerFilter";
 
 inline constexpr int kFilterClientWidthTwips = 4695;
-inline constexpr int kFilterClientHeightTwips = 3645;
+inline constexpr int kFilterClientHeightTwips = 3945;
 
 // Places inside the client area. The boxes lie inside their frames: the players' in one row,
 // the tilesets' in two columns of four.
 inline constexpr TwipsRect kPlayersFrameTwips{120, 120, 4455, 630};
 inline constexpr TwipsRect kTilesetsFrameTwips{120, 870, 4455, 1500};
-inline constexpr TwipsRect kCountTwips{120, 2490, 4455, 255};
-inline constexpr TwipsRect kLastPickTwips{120, 2775, 4455, 255};
-inline constexpr TwipsRect kFilterOkTwips{2160, 3150, 1155, 375};
-inline constexpr TwipsRect kFilterCancelTwips{3420, 3150, 1155, 375};
+inline constexpr TwipsRect kFavouritesTwips{240, 2475, 4335, 255};
+inline constexpr TwipsRect kCountTwips{120, 2790, 4455, 255};
+inline constexpr TwipsRect kLastPickTwips{120, 3075, 4455, 255};
+inline constexpr TwipsRect kFilterOkTwips{2160, 3450, 1155, 375};
+inline constexpr TwipsRect kFilterCancelTwips{3420, 3450, 1155, 375};
 
 // Where the `index`th box (0 to 7) of each group lies.
 TwipsRect playerBoxTwips(int index);

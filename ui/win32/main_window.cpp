@@ -140,7 +140,6 @@ void MainWindow::addMapMenus() {
     AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(system, MF_STRING, IDM_MAPS, (form_->maps.Caption + L"\tCtrl+M").c_str());
     AppendMenuW(system, MF_STRING, IDM_MAP_FILTER, form_->mapFilter.Caption.c_str());
-    AppendMenuW(system, MF_STRING | MF_GRAYED, IDM_RESUME, form_->resume.Caption.c_str());
     contextMenu_ = CreatePopupMenu();
     AppendMenuW(contextMenu_, MF_STRING, IDM_MAPS, form_->maps.Caption.c_str());
     AppendMenuW(contextMenu_, MF_STRING, IDM_MAP_FILTER, form_->mapFilter.Caption.c_str());
@@ -279,9 +278,13 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_INITMENUPOPUP:
             if (HIWORD(lParam) != 0) {
-                // The system menu offers to resume only while a map is held.
-                EnableMenuItem(reinterpret_cast<HMENU>(wParam), IDM_RESUME,
-                               MF_BYCOMMAND | (form_->Holding() ? MF_ENABLED : MF_GRAYED));
+                // The system menu offers to resume, at its end, only while a map is held.
+                const auto menu = reinterpret_cast<HMENU>(wParam);
+                const bool offered = GetMenuState(menu, IDM_RESUME, MF_BYCOMMAND) != ~0u;
+                if (form_->Holding() && !offered)
+                    AppendMenuW(menu, MF_STRING, IDM_RESUME, form_->resume.Caption.c_str());
+                else if (!form_->Holding() && offered)
+                    DeleteMenu(menu, IDM_RESUME, MF_BYCOMMAND);
             }
             break;
         case kTranslateKeyMessage: {
