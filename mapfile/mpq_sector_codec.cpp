@@ -12,6 +12,9 @@ namespace {
 
 constexpr std::uint8_t kMethodDcl = 0x08;
 constexpr std::uint8_t kMethodZlib = 0x02;
+// Sectors up to this size get their whole output's room at once; larger ones grow as decoded.
+constexpr std::size_t kWholeSectorRoom = 64u << 10;
+constexpr std::size_t kDecoderSlack = 1024;
 
 }  // namespace
 
@@ -46,6 +49,11 @@ bool SectorDecoder::decodeTo(std::vector<std::uint8_t>& out, std::size_t limit) 
     }
     if (ended_ || out.size() >= limit) {
         return true;
+    }
+    if (out.capacity() == 0) {
+        // A sector is read a few bytes further each time: room for all of it at once, so that
+        // the output never moves. A decoder writes a little past what it gives back.
+        out.reserve(std::min(expected_, kWholeSectorRoom) + kDecoderSlack);
     }
     bool decoded = method_ != Method::Unknown || start();
     if (decoded) {
