@@ -213,6 +213,7 @@ std::optional<MapCache::Entry> MapCache::loadedEntry(const std::wstring& path) c
     const auto hashAt = [&index](std::size_t i) {
         return *Reader(index, i * kIndexEntryBytes).number(8);
     };
+    // The first index entry whose hash is not below the path's; paths that share a hash follow.
     std::size_t first = 0;
     for (std::size_t count = loadedCount_; count > 0;) {
         const std::size_t half = count / 2;
