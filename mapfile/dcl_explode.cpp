@@ -132,13 +132,14 @@ inline void copyBack(std::uint8_t* to, std::size_t distance, std::size_t n) {
             std::memcpy(to + i, &run, 8);
         }
     } else {
-        // The output repeats every `distance` bytes, so once a few are out it also repeats every
-        // multiple of it of at least 8, which whole chunks can copy.
-        const std::size_t head = std::min<std::size_t>(n, 16);
+        // The output repeats every `distance` bytes from `from` on, so it also repeats every
+        // multiple of it of at least 8, which whole chunks can copy once 8 bytes are out.
+        static constexpr std::array<std::uint8_t, 8> kPeriod = {0, 0, 8, 9, 8, 10, 12, 14};
+        const std::size_t head = std::min<std::size_t>(n, 8);
         for (std::size_t i = 0; i < head; ++i) {
             to[i] = from[i];
         }
-        const std::size_t period = (8 + distance - 1) / distance * distance;
+        const std::size_t period = kPeriod[distance];
         for (std::size_t i = head; i < n; i += 8) {
             std::memcpy(to + i, to + i - period, 8);
         }
