@@ -1,8 +1,8 @@
 // The time from starting qrvl.exe to its first write of "Recent Maps", against a floor process
 // started the same way that walks the same tree bare and writes once; alternating runs. With a
 // players count, qrvl.exe picks with that filter: once with a warm map cache against the bare
-// walk, once with no cache against a floor that walks, then reads the maps cold in the order met
-// until one fits.
+// walk, once with a warm cache against qrvl.exe without the filter, once with no cache against a
+// floor that walks, then reads the maps cold in the order met until one fits.
 #include <windows.h>
 
 #include <chrono>
@@ -86,13 +86,15 @@ struct Side {
     bool noCache = false;
 };
 
-// Runs both sides in turn, each first in every other round; false when a run never wrote.
-bool compare(int runs, const std::wstring& folder, const Side& measured, const Side& floor) {
+// Runs both sides in turn, each first in every other round and in its exe's folder (the
+// config.ini there says what it picks); false when a run never wrote.
+bool compare(int runs, const Side& measured, const Side& floor) {
     std::vector<double> times[2];
     for (int i = 0; i < runs; ++i) {
         for (int which = 0; which < 2; ++which) {
             const int side = (which + i) % 2;
             const Side& run = side == 0 ? measured : floor;
+            const std::wstring folder = folderOf(run.exe);
             if (run.noCache) {
                 DeleteFileW((folder + L"qrvl-maps.cache").c_str());
             }
@@ -125,6 +127,24 @@ bool fillCache(const std::wstring& exe, const std::wstring& folder) {
     return GetFileAttributesW(cache.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// Makes a scratch folder holding `exe` beside a config.ini that names the tree, both boxes
+// ticked, and the players filter if any; gives the copy's path, or empty when it cannot.
+std::wstring scratchCopy(const std::wstring& folder, const std::wstring& exe,
+                         const std::wstring& tree, const std::wstring& players) {
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring copy = folder + exe.substr(exe.find_last_of(L"\\/") + 1);
+    if (!CopyFileW(exe.c_str(), copy.c_str(), FALSE)) {
+        std::fprintf(stderr, "cannot copy %ls into %ls\n", exe.c_str(), folder.c_str());
+        return L"";
+    }
+    std::ofstream(std::filesystem::path(folder + L"config.ini"), std::ios::binary)
+        << "[QRVL]\r\npath=" << std::string(tree.begin(), tree.end())
+        << "\\\r\nscm=yes\r\nscx=yes\r\n"
+        << (players.empty() ? "" : "players=" + std::string(players.begin(), players.end()))
+        << "\r\n";
+    return copy;
+}
+
 }  // namespace
 
 // first_pick_bench [runs] [qrvl.exe] [maps directory] [players]: the directory defaults to the
@@ -140,44 +160,46 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring players = argc > 4 ? argv[4] : L"";
 
     // A scratch folder holds both programs beside one config.ini: the tree, both boxes ticked.
+    // With a filter, qrvl.exe also runs from a second one without it, to set the filtered pick
+    // beside the unfiltered one.
     std::wstring temp(MAX_PATH, L'\0');
     temp.resize(GetTempPathW(MAX_PATH, temp.data()));
     const std::wstring folder = temp + L"qrvl-first-pick\\";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    const Side qrvl{"qrvl.exe to first pick", folder + L"qrvl.exe", L""};
-    const Side floor{"floor process", folder + L"scan_floor.exe", L""};
-    if (!CopyFileW(qrvlExe.c_str(), qrvl.exe.c_str(), FALSE) ||
-        !CopyFileW(floorExe.c_str(), floor.exe.c_str(), FALSE)) {
-        std::fprintf(stderr, "cannot copy %ls and %ls into %ls\n", qrvlExe.c_str(),
-                     floorExe.c_str(), folder.c_str());
+    const Side qrvl{"qrvl.exe to first pick", scratchCopy(folder, qrvlExe, tree, players), L""};
+    const Side floor{"floor process", scratchCopy(folder, floorExe, tree, players), L""};
+    const Side unfiltered{
+        "qrvl.exe, no filter",
+        players.empty() ? L"" : scratchCopy(temp + L"qrvl-first-pick-all\\", qrvlExe, tree, L""),
+        L""};
+    if (qrvl.exe.empty() || floor.exe.empty() || (!players.empty() && unfiltered.exe.empty())) {
         return 1;
     }
-    std::ofstream(std::filesystem::path(folder + L"config.ini"), std::ios::binary)
-        << "[QRVL]\r\npath=" << std::string(tree.begin(), tree.end())
-        << "\\\r\nscm=yes\r\nscx=yes\r\n"
-        << (players.empty() ? "" : "players=" + std::string(players.begin(), players.end()))
-        << "\r\n";
 
     // One start of each first, untimed: the first start of a program in a prefix loads more.
-    for (const Side& side : {qrvl, floor}) {
-        if (secondsToFirstWrite(side.exe, L"", folder) < 0) {
+    for (const Side& side : {qrvl, floor, unfiltered}) {
+        if (!side.exe.empty() && secondsToFirstWrite(side.exe, L"", folderOf(side.exe)) < 0) {
             std::fprintf(stderr, "%ls never wrote \"Recent Maps\"\n", side.exe.c_str());
             return 1;
         }
     }
     if (players.empty()) {
-        return compare(runs, folder, qrvl, floor) ? 0 : 1;
+        return compare(runs, qrvl, floor) ? 0 : 1;
     }
     if (!fillCache(qrvl.exe, folder)) {
         std::fprintf(stderr, "qrvl.exe never wrote its map cache\n");
         return 1;
     }
+    const Side warm{"qrvl.exe, warm cache", qrvl.exe, L""};
     std::printf("players=%ls, every map in the cache:\n", players.c_str());
-    if (!compare(runs, folder, {"qrvl.exe, warm cache", qrvl.exe, L""}, floor)) {
+    if (!compare(runs, warm, floor)) {
+        return 1;
+    }
+    std::printf("\nplayers=%ls with every map in the cache, against no filter:\n", players.c_str());
+    if (!compare(runs, warm, unfiltered)) {
         return 1;
     }
     std::printf("\nplayers=%ls, no cache:\n", players.c_str());
-    return compare(runs, folder, {"qrvl.exe, no cache", qrvl.exe, L"", true},
+    return compare(runs, {"qrvl.exe, no cache", qrvl.exe, L"", true},
                    {"walk, read to a fit", floor.exe, L"/fit"})
                ? 0
                : 1;

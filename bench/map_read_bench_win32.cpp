@@ -1,16 +1,22 @@
 // Cold reading of every map of the corpus against a floor that reads each file's bytes whole, in
-// the same order and the same process under Wine, alternating runs.
+// the same order and the same process under Wine, alternating runs; then where reading's time
+// goes.
 #include <windows.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cwchar>
+#include <iterator>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "bench/timing.h"
 #include "map/catalogue.h"
 #include "mapfile/map_reader.h"
+#include "mapfile/mpq_archive.h"
+#include "mapfile/scenario_reader.h"
 
 namespace {
 
@@ -28,6 +34,80 @@ std::size_t readWhole(const std::wstring& path, std::vector<char>& buffer) {
     ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr);
     CloseHandle(file);
     return got;
+}
+
+// The open and close alone, without a byte read.
+bool openOnly(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size{};
+    GetFileSizeEx(file, &size);
+    CloseHandle(file);
+    return true;
+}
+
+// The scenario's bytes decoded whole, for timing the parse alone.
+std::vector<std::uint8_t> decodedScenario(std::span<const std::uint8_t> file) {
+    qrvl::ScenarioCandidates candidates(file);
+    std::unique_ptr<qrvl::ByteSource> scenario = candidates.next();
+    std::vector<std::uint8_t> bytes(scenario ? scenario->size() : 0);
+    if (scenario && !scenario->read(0, bytes))
+        bytes.clear();
+    return bytes;
+}
+
+// Where cold reading's time goes, each part timed on its own in the same runs: listing the
+// corpus, opening and closing each file, reading its bytes (the whole read less the opening),
+// decoding (reading the maps from bytes in memory, less parsing) and parsing (the section walk
+// and the strings over a scenario already decoded).
+void printBreakdown(int runs, const std::wstring& root, const std::vector<std::wstring>& maps,
+                    double readingMedian) {
+    std::vector<std::vector<std::uint8_t>> files(maps.size());
+    std::vector<char> buffer;
+    for (std::size_t i = 0; i < maps.size(); ++i) {
+        readWhole(maps[i], buffer);
+        files[i].assign(buffer.begin(), buffer.end());
+    }
+    std::vector<double> listing, opening, whole, fromMemory, parsing;
+    for (int run = 0; run < runs; ++run) {
+        listing.push_back(qrvl::bench::secondsOf([&] {
+            qrvl::Catalogue catalogue;
+            std::size_t count = 0;
+            catalogue.setMapObserver([&count](const qrvl::CataloguedMap&) { ++count; });
+            catalogue.rebuildCatalogue(root);
+        }));
+        opening.push_back(qrvl::bench::secondsOf([&] {
+            for (const auto& path : maps)
+                openOnly(path);
+        }));
+        whole.push_back(qrvl::bench::secondsOf([&] {
+            for (const auto& path : maps)
+                readWhole(path, buffer);
+        }));
+        fromMemory.push_back(qrvl::bench::secondsOf([&] {
+            for (const auto& file : files)
+                qrvl::readMapBytes(file, L"x.scm");
+        }));
+        double parse = 0;
+        for (const auto& file : files) {
+            const std::vector<std::uint8_t> scenario = decodedScenario(file);
+            qrvl::SpanSource source(scenario);
+            parse += qrvl::bench::secondsOf([&] { qrvl::readScenario(source); });
+        }
+        parsing.push_back(parse);
+    }
+    using qrvl::bench::median;
+    const double parts[] = {median(listing), median(opening), median(whole) - median(opening),
+                            median(fromMemory) - median(parsing), median(parsing)};
+    const char* names[] = {"listing", "opening", "reading the bytes", "decoding", "parsing"};
+    std::printf("\nwhere cold reading goes, %d runs each, medians:\n", runs);
+    for (std::size_t i = 0; i < std::size(parts); ++i)
+        std::printf("  %-18s %8.3f s\n", names[i], parts[i]);
+    std::printf("  %-18s %8.3f s (the reading above: %.3f s, listing not included)\n",
+                "sum but listing", parts[1] + parts[2] + parts[3] + parts[4], readingMedian);
 }
 
 }  // namespace
@@ -68,5 +148,6 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%zu maps, %zu read, %.1f MiB\n", maps.size(), readable,
                 static_cast<double>(floorBytes) / (1 << 20));
     qrvl::bench::printComparison("reading every map", readTimes, "reading bytes whole", floorTimes);
+    printBreakdown(runs, root, maps, qrvl::bench::median(readTimes));
     return readable == maps.size() ? 0 : 1;
 }

@@ -1,5 +1,5 @@
 // DCL explode against libstorm's pklib: arbitrary streams decode alike, and what pklib
-// compresses decodes back exactly.
+// compresses decodes back exactly; and against itself, decoding in steps as at once.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -26,6 +26,25 @@ void require(bool condition) {
 
 bool isPrefix(std::span<const std::uint8_t> part, std::span<const std::uint8_t> whole) {
     return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
+}
+
+// Decoding taken up again and again, `step` bytes further each time, as a sector is read header by
+// header, ends as one decode to the same limit does.
+void compareInSteps(std::span<const std::uint8_t> stream, std::size_t limit, std::size_t step) {
+    std::vector<std::uint8_t> whole;
+    const DclStatus status = qrvl::dclExplode(stream, whole, limit);
+    qrvl::SpanFeed input(stream);
+    qrvl::DclDecoder decoder;
+    std::vector<std::uint8_t> out;
+    DclStatus stepped = DclStatus::Done;
+    for (std::size_t reach = 0;;) {
+        reach = std::min(limit, reach + step);
+        stepped = decoder.decode(input, out, reach);
+        if (stepped != DclStatus::Done || decoder.ended() || reach == limit) {
+            break;
+        }
+    }
+    require(stepped == status && out == whole);
 }
 
 // pklib reads zeros where we refuse a copy reaching before the first byte, and gives up on a
@@ -90,14 +109,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto stream = provider.ConsumeBytes<std::uint8_t>(
         provider.ConsumeIntegralInRange<std::size_t>(0, provider.remaining_bytes()));
     const auto rest = provider.ConsumeRemainingBytes<std::uint8_t>();
+    // Taken from the limit rather than from the input, so that the seeds keep their meaning.
+    const std::size_t step = limit % 700 + 1;
 
     compareOnStream(stream, limit);
+    compareInSteps(stream, limit, step);
     auto damaged = roundTrip(rest, mode, dictionary);
+    compareInSteps(damaged, SIZE_MAX, step);
     if (!edits.empty()) {
         for (const auto& edit : edits) {
             damaged[edit.position % damaged.size()] ^= edit.flip;
         }
         compareOnStream(damaged, limit);
+        compareInSteps(damaged, limit, step);
     }
     return 0;
 }

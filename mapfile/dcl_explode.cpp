@@ -108,142 +108,245 @@ constexpr auto kLiteralTable = buildTable<13>(kLiteralBits);
 constexpr unsigned kLongestStep = 1 + 7 + 8 + 8 + 6;
 // A sector is at most a few KiB; a larger limit is only believed as output arrives.
 constexpr std::size_t kFirstAllocation = std::size_t{1} << 16;
+// The most one step writes: the longest copy, and a chunk past it (copies move whole chunks).
+constexpr std::size_t kLongestCopy = 518;
+constexpr std::size_t kStepRoom = kLongestCopy + 16;
 
-struct Explode {
-    std::span<const std::uint8_t> in;
-    std::size_t position = 2;
-    // Unread bits, the next one lowest. Above `count` sit either zeros or the stream's next bits
-    // (a word load reads ahead), so a lookup past the end sees zeros.
-    std::uint64_t bits = 0;
-    unsigned count = 0;
-
-    // Called with fewer than 57 bits buffered.
-    void refill() {
-        if constexpr (std::endian::native == std::endian::little) {
-            if (in.size() - position >= sizeof(std::uint64_t)) {
-                std::uint64_t word = 0;
-                std::memcpy(&word, in.data() + position, sizeof word);
-                bits |= word << count;
-                const unsigned taken = (63 - count) / 8;
-                position += taken;
-                count += 8 * taken;
-                return;
-            }
+// Copies `n` bytes from `distance` back, writing up to 15 bytes past them (the caller has the
+// room, and later output overwrites them). Most copies are short, so whole chunks beat a call
+// to memcpy; each chunk reads only bytes written before it.
+inline void copyBack(std::uint8_t* to, std::size_t distance, std::size_t n) {
+    const std::uint8_t* from = to - distance;
+    if (distance >= 16) {
+        for (std::size_t i = 0; i < n; i += 16) {
+            std::memcpy(to + i, from + i, 16);
         }
-        while (count <= 56 && position < in.size()) {
-            bits |= std::uint64_t{in[position++]} << count;
-            count += 8;
+    } else if (distance >= 8) {
+        for (std::size_t i = 0; i < n; i += 8) {
+            std::memcpy(to + i, from + i, 8);
+        }
+    } else if (distance == 1) {
+        // A run of one byte, the commonest short distance.
+        const std::uint64_t run = from[0] * std::uint64_t{0x0101010101010101};
+        for (std::size_t i = 0; i < n; i += 8) {
+            std::memcpy(to + i, &run, 8);
+        }
+    } else {
+        // The output repeats every `distance` bytes from `from` on, so it also repeats every
+        // multiple of it of at least 8, which whole chunks can copy once 8 bytes are out.
+        static constexpr std::array<std::uint8_t, 8> kPeriod = {0, 0, 8, 9, 8, 10, 12, 14};
+        const std::size_t head = std::min<std::size_t>(n, 8);
+        for (std::size_t i = 0; i < head; ++i) {
+            to[i] = from[i];
+        }
+        const std::size_t period = kPeriod[distance];
+        for (std::size_t i = head; i < n; i += 8) {
+            std::memcpy(to + i, to + i - period, 8);
         }
     }
-    // Callers check `count` against the width they consume before trusting the result.
-    std::uint32_t peek(unsigned width) const {
-        return static_cast<std::uint32_t>(bits & ((std::uint64_t{1} << width) - 1));
-    }
-    void drop(unsigned width) {
-        bits >>= width;
-        count -= width;
-    }
-};
+}
 
 }  // namespace
 
-DclStatus dclExplode(std::span<const std::uint8_t> in, std::vector<std::uint8_t>& out,
-                     std::size_t limit) {
-    out.clear();
-    if (in.size() < 2 || in[0] > 1 || in[1] < 4 || in[1] > 6) {
-        return DclStatus::BadHeader;
+bool DclDecoder::fetch(ByteFeed& input) {
+    if (inputDone_) {
+        return false;
     }
-    const bool ascii = in[0] == 1;
-    const unsigned dictionaryBits = in[1];
+    inputAt_ = 0;
+    inputEnd_ = input.read(input_);
+    inputDone_ = inputEnd_ == 0;
+    return !inputDone_;
+}
 
-    // Written through a raw pointer and cut to size on every way out.
-    std::size_t size = 0;
-    out.resize(std::min(limit, kFirstAllocation));
-    const auto finish = [&](DclStatus status) {
+bool DclDecoder::readHeader(ByteFeed& input) {
+    std::array<std::uint8_t, 2> header{};
+    for (auto& byte : header) {
+        if (inputAt_ == inputEnd_ && !fetch(input)) {
+            return false;
+        }
+        byte = input_[inputAt_++];
+    }
+    if (header[0] > 1 || header[1] < 4 || header[1] > 6) {
+        return false;
+    }
+    ascii_ = header[0] == 1;
+    dictionaryBits_ = header[1];
+    return true;
+}
+
+DclStatus DclDecoder::decode(ByteFeed& input, std::vector<std::uint8_t>& out, std::size_t limit) {
+    if (stopped_) {
+        return status_;
+    }
+    if (!started_) {
+        started_ = true;
+        if (!readHeader(input)) {
+            return stop(DclStatus::BadHeader);
+        }
+    }
+
+    // The whole state in locals, so that it stays in registers: the output is written through
+    // byte pointers, which may alias anything in memory, the decoder's members included.
+    // Unread bits, the next one lowest. Above `count` sit either zeros or the stream's next bits
+    // (a word load reads ahead), so a lookup past the end sees zeros.
+    std::uint64_t bits = bits_;
+    unsigned count = count_;
+    std::size_t at = inputAt_;
+    std::size_t end = inputEnd_;
+    const bool ascii = ascii_;
+    const unsigned dictionaryBits = dictionaryBits_;
+    std::size_t copyLeft = copyLeft_;
+    std::size_t copyDistance = copyDistance_;
+    // Written through a raw pointer into `out`, whose size serves as the room (one step's room
+    // past `limit` at most), and cut to size on every way out.
+    std::size_t size = out.size();
+    std::uint8_t* base = out.data();
+    std::size_t capacity = out.size();
+    const std::size_t most = limit > SIZE_MAX - kStepRoom ? SIZE_MAX : limit + kStepRoom;
+
+    const auto makeRoom = [&] {
+        if (capacity - size < kStepRoom) {
+            out.resize(
+                std::min(most, std::max({size + kStepRoom, capacity * 2, kFirstAllocation})));
+            base = out.data();
+            capacity = out.size();
+        }
+    };
+    // Called with fewer than kLongestStep bits; stops short of 57 only at the stream's end.
+    const auto refill = [&] {
+        while (count <= 56) {
+            const std::size_t left = end - at;
+            if constexpr (std::endian::native == std::endian::little) {
+                if (left >= sizeof(std::uint64_t)) {
+                    std::uint64_t word = 0;
+                    std::memcpy(&word, input_.data() + at, sizeof word);
+                    bits |= word << count;
+                    const unsigned taken = (63 - count) / 8;
+                    at += taken;
+                    count += 8 * taken;
+                    return;
+                }
+            }
+            if (left == 0) {
+                // The buffer is used up, so no bit read ahead comes from the bytes it replaces.
+                if (!fetch(input)) {
+                    return;
+                }
+                at = inputAt_;
+                end = inputEnd_;
+                continue;
+            }
+            bits |= std::uint64_t{input_[at++]} << count;
+            count += 8;
+        }
+    };
+    const auto peek = [&](unsigned width) {
+        return static_cast<std::uint32_t>(bits & ((std::uint64_t{1} << width) - 1));
+    };
+    const auto drop = [&](unsigned width) {
+        bits >>= width;
+        count -= width;
+    };
+    const auto keep = [&] {
         out.resize(size);
-        return status;
+        bits_ = bits;
+        count_ = count;
+        inputAt_ = at;
+        inputEnd_ = end;
+        copyLeft_ = copyLeft;
+        copyDistance_ = copyDistance;
     };
-    const auto room = [&](std::size_t needed) {
-        if (out.size() - size < needed) {
-            out.resize(std::min(limit, std::max(size + needed, out.size() * 2)));
-        }
-        return out.data() + size;
+    // The end marker or an error: nothing more comes from this stream.
+    const auto finish = [&](DclStatus status) {
+        keep();
+        return stop(status);
     };
 
-    Explode s{in};
+    if (copyLeft > 0 && size < limit) {
+        makeRoom();
+        const std::size_t n = std::min(copyLeft, limit - size);
+        copyBack(base + size, copyDistance, n);
+        size += n;
+        copyLeft -= n;
+    }
     while (size < limit) {
-        if (s.count < kLongestStep) {
-            s.refill();
+        makeRoom();
+        if (count < kLongestStep) {
+            refill();
         }
-        if (s.count < 1) {
+        // Away from the stream's end every step has its bits; only the last ones check.
+        const bool nearEnd = count < kLongestStep;
+        if (nearEnd && count < 1) {
             return finish(DclStatus::Truncated);
         }
-        const bool copy = (s.bits & 1U) != 0;
-        s.drop(1);
-        if (!copy) {
+        const bool isCopy = (bits & 1U) != 0;
+        drop(1);
+        if (!isCopy) {
             std::uint8_t byte = 0;
             if (ascii) {
-                const auto slot = s.peek(13);
+                const auto slot = peek(13);
                 const unsigned width = kLiteralTable.length[slot];
-                if (width > s.count) {
+                if (nearEnd && width > count) {
                     return finish(DclStatus::Truncated);
                 }
                 byte = kLiteralTable.symbol[slot];
-                s.drop(width);
+                drop(width);
             } else {
-                if (s.count < 8) {
+                if (nearEnd && count < 8) {
                     return finish(DclStatus::Truncated);
                 }
-                byte = static_cast<std::uint8_t>(s.peek(8));
-                s.drop(8);
+                byte = static_cast<std::uint8_t>(peek(8));
+                drop(8);
             }
-            *room(1) = byte;
-            ++size;
+            base[size++] = byte;
             continue;
         }
 
-        const auto lengthSlot = s.peek(7);
+        const auto lengthSlot = peek(7);
         const unsigned lengthWidth = kLengthTable.length[lengthSlot];
         const unsigned lengthSymbol = kLengthTable.symbol[lengthSlot];
         const unsigned extraWidth = kLengthExtra[lengthSymbol];
-        if (lengthWidth + extraWidth > s.count) {
+        if (nearEnd && lengthWidth + extraWidth > count) {
             return finish(DclStatus::Truncated);
         }
-        s.drop(lengthWidth);
-        const unsigned length = kLengthBase[lengthSymbol] + s.peek(extraWidth);
-        s.drop(extraWidth);
+        drop(lengthWidth);
+        const unsigned length = kLengthBase[lengthSymbol] + peek(extraWidth);
+        drop(extraWidth);
         if (length == kEndOfStream) {
             return finish(DclStatus::Done);
         }
 
-        const auto distanceSlot = s.peek(8);
+        const auto distanceSlot = peek(8);
         const unsigned distanceWidth = kDistanceTable.length[distanceSlot];
         const unsigned lowWidth = length == 2 ? 2 : dictionaryBits;
-        if (distanceWidth + lowWidth > s.count) {
+        if (nearEnd && distanceWidth + lowWidth > count) {
             return finish(DclStatus::Truncated);
         }
         std::size_t distance = std::size_t{kDistanceTable.symbol[distanceSlot]} << lowWidth;
-        s.drop(distanceWidth);
-        distance += s.peek(lowWidth) + 1;
-        s.drop(lowWidth);
+        drop(distanceWidth);
+        distance += peek(lowWidth) + 1;
+        drop(lowWidth);
         if (distance > size) {
             return finish(DclStatus::BadDistance);
         }
 
         const std::size_t n = std::min<std::size_t>(length, limit - size);
-        std::uint8_t* to = room(n);
-        const std::uint8_t* from = to - distance;
-        if (distance >= n) {
-            std::memcpy(to, from, n);
-        } else {
-            // Byte by byte: the copy reads its own output, so short distances repeat.
-            for (std::size_t i = 0; i < n; ++i) {
-                to[i] = from[i];
-            }
-        }
+        copyBack(base + size, distance, n);
         size += n;
+        copyLeft = length - n;
+        copyDistance = distance;
     }
-    return finish(DclStatus::Done);
+    // At the limit: a later call goes on from here.
+    keep();
+    return DclStatus::Done;
+}
+
+DclStatus dclExplode(std::span<const std::uint8_t> in, std::vector<std::uint8_t>& out,
+                     std::size_t limit) {
+    out.clear();
+    SpanFeed input(in);
+    DclDecoder decoder;
+    return decoder.decode(input, out, limit);
 }
 
 }  // namespace qrvl

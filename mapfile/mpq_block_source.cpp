@@ -1,11 +1,12 @@
-// Lazy sector reading for one archive block: the sector table, decryption, padding and a small
-// cache of decoded sectors.
+// Lazy sector reading for one archive block: the sector table, padding, and the sectors kept as
+// far as they were decoded.
 #include "mapfile/mpq_block_source.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "mapfile/mpq_crypto.h"
@@ -19,9 +20,10 @@ constexpr std::uint32_t kFlagImplode = 0x00000100;
 constexpr std::uint32_t kFlagCompress = 0x00000200;
 constexpr std::uint32_t kFlagEncrypted = 0x00010000;
 constexpr std::uint32_t kFlagFixKey = 0x00020000;
-// A compressed sector is first decoded this far past the byte a read needs: the next section
-// header often follows closely.
-constexpr std::size_t kFirstDecodeSlack = 256;
+// Sectors whose decoders are kept to go on with. The section walk moves forward, then comes back
+// to read the strings a little past the string section's header: this many cover every sector a
+// walk met in the benchmark corpus, so none is decoded twice. A zlib decoder holds some 40 KiB.
+constexpr std::size_t kLiveDecoders = 16;
 
 std::uint32_t fileKeyOf(const MpqBlock& block) {
     static const std::uint32_t nameKey = mpqHash("scenario.chk", MpqHashType::FileKey);
@@ -79,15 +81,10 @@ class BlockSource final : public ByteSource {
     // A sector as far as it is known: its decoded `bytes`, then zeros up to `size`. A sector
     // whose data end early is padded so, as the game pads it, without holding the padding.
     struct CachedSector {
-        std::uint32_t index = 0;
-        bool filled = false;
         std::vector<std::uint8_t> bytes;
         std::size_t size = 0;
-        // The sector as stored, kept while only part of it is decoded; its first `plain` bytes
-        // are decrypted, and `cipher` goes on from there.
-        std::vector<std::uint8_t> stored;
-        std::size_t plain = 0;
-        MpqCipher cipher{0};
+        // Kept while more of the sector may be needed and it is among the latest used.
+        std::unique_ptr<SectorDecoder> decoder;
     };
 
     static void copyOut(const CachedSector& sector, std::size_t from, std::span<std::uint8_t> out) {
@@ -99,38 +96,69 @@ class BlockSource final : public ByteSource {
         std::fill(out.begin() + static_cast<std::ptrdiff_t>(have), out.end(), 0);
     }
 
-    // The section walk reads headers in order and comes back to the string sections, so a few
-    // sectors kept decoded spare nearly every second decode. A compressed sector is decoded only
-    // as far as a read has needed: a section header halfway into one costs half a sector. A read
-    // further in decodes it again, at least twice as far, so that a run of headers in one sector
-    // costs little more than one decode of it.
+    // The walk reads headers in order and comes back to the string sections, so every sector is
+    // kept as far as it was decoded (the budget bounds what all of them hold). A sector is
+    // decoded only as far as a read has needed: a section header halfway into one costs half a
+    // sector, and a read further in goes on from there.
     const CachedSector* sectorAt(std::uint32_t index, std::size_t needed) {
-        CachedSector* slot = nullptr;
-        for (CachedSector& cached : cache_) {
-            if (cached.filled && cached.index == index) {
-                if (cached.size >= needed) {
-                    return &cached;
-                }
-                slot = &cached;
-            }
+        CachedSector& sector = sectors_[index];
+        if (sector.size >= needed) {
+            return &sector;
         }
-        std::size_t limit = needed + kFirstDecodeSlack;
-        if (!slot) {
-            slot = &cache_[nextSlot_];
-            nextSlot_ = (nextSlot_ + 1) % cache_.size();
+        if (sector.decoder) {
+            useDecoder(index);
         } else {
-            limit = std::max(limit, 4 * slot->size);
+            // Its decoder was let go for the latest ones': decoded again from its first byte.
+            sector.bytes.clear();
+            sector.size = 0;
+            sector.decoder = makeDecoder(index);
+            keepDecoder(index);
         }
-        if (last_ == slot) {
-            last_ = nullptr;
-        }
-        slot->filled = false;
-        if (!decode(index, std::min(limit, expectedSize(index)), *slot)) {
+        const std::size_t expected = expectedSize(index);
+        if (!decode(sector, needed, expected)) {
             return nullptr;
         }
-        slot->index = index;
-        slot->filled = true;
-        return slot;
+        if (sector.size == expected) {
+            sector.decoder.reset();
+            std::erase(liveDecoders_, index);
+        }
+        return &sector;
+    }
+
+    // The sector's decoder over its stored bytes, as the block's flags and its length say.
+    std::unique_ptr<SectorDecoder> makeDecoder(std::uint32_t index) const {
+        const std::size_t expected = expectedSize(index);
+        std::optional<std::uint32_t> key;
+        if ((block_.flags & kFlagEncrypted) != 0) {
+            key = key_ + index;
+        }
+        if (sectorStarts_.empty()) {
+            const std::uint64_t first = std::uint64_t{index} * block_.sectorSize;
+            return std::make_unique<SectorDecoder>(bytesAt(std::uint64_t{start_} + first, expected),
+                                                   key, SectorCompression::None, expected);
+        }
+        const std::uint32_t storedLength = sectorStarts_[index + 1] - sectorStarts_[index];
+        const auto stored = bytesAt(start_ + sectorStarts_[index], storedLength);
+        // A sector no shorter than its size is stored as it is; one of no bytes is all zeros.
+        SectorCompression compression = SectorCompression::None;
+        if (storedLength > 0 && storedLength < expected) {
+            compression = (block_.flags & kFlagCompress) != 0 ? SectorCompression::MaskedByte
+                                                              : SectorCompression::Imploded;
+        }
+        return std::make_unique<SectorDecoder>(stored, key, compression, expected);
+    }
+
+    // The most recently used decoders are kept; the one used longest ago makes way.
+    void keepDecoder(std::uint32_t index) {
+        if (liveDecoders_.size() == kLiveDecoders) {
+            sectors_[liveDecoders_.front()].decoder.reset();
+            liveDecoders_.erase(liveDecoders_.begin());
+        }
+        liveDecoders_.push_back(index);
+    }
+    void useDecoder(std::uint32_t index) {
+        std::erase(liveDecoders_, index);
+        liveDecoders_.push_back(index);
     }
 
     // The sector's size once decoded: the sector size, or what is left of the file.
@@ -151,96 +179,27 @@ class BlockSource final : public ByteSource {
             static_cast<std::size_t>(std::min<std::uint64_t>(length, file_.size() - position)));
     }
 
-    // The sector's first `limit` bytes into the slot: decoded, or fewer when its data end first,
-    // the rest then known to be zeros. Every byte decoded counts against the block's budget,
-    // and no decode may go past what is left of it.
-    bool decode(std::uint32_t index, std::size_t limit, CachedSector& slot) {
-        const std::uint64_t first = std::uint64_t{index} * block_.sectorSize;
-        const std::size_t expected = expectedSize(index);
-        std::vector<std::uint8_t>& out = slot.bytes;
+    // Decodes the sector on to its first `limit` bytes, or fewer when its data end first, the
+    // rest then known to be zeros. Every byte decoded counts against the block's budget, and no
+    // decode may go past what is left of it.
+    bool decode(CachedSector& sector, std::size_t limit, std::size_t expected) {
         if (decoded_ >= budget_) {
             return false;
         }
         const std::size_t room = std::min<std::uint64_t>(limit, budget_ - decoded_);
-        const bool tabled = !sectorStarts_.empty();
-        std::vector<std::uint8_t>& stored = slot.stored;
-        std::uint64_t storedLength = expected;
-        const bool again = slot.index == index && !stored.empty();
-        if (tabled) {
-            storedLength = sectorStarts_[index + 1] - sectorStarts_[index];
+        const std::size_t had = sector.bytes.size();
+        const bool decoded = sector.decoder->decodeTo(sector.bytes, room);
+        decoded_ += sector.bytes.size() - had;
+        if (!decoded) {
+            return false;
         }
-        if (!again) {
-            const auto bytes = tabled ? bytesAt(start_ + sectorStarts_[index], storedLength)
-                                      : bytesAt(std::uint64_t{start_} + first, expected);
-            stored.assign(bytes.begin(), bytes.end());
-            slot.plain = 0;
-            slot.cipher = MpqCipher{key_ + index};
-        }
-        bool ended = false;
-        if (tabled && storedLength < expected) {
-            if (!decompressed(slot, storedLength, expected, room)) {
-                return false;
-            }
-            ended = out.size() < room;
-        } else {
-            // Stored as it is: its first bytes are the sector, padded where the file ends early.
-            // Only as much is decrypted and kept as the reads need, as for a compressed sector:
-            // a sector may be the whole scenario, and a scenario may claim more than its file
-            // holds.
-            const std::size_t ready = std::min(makePlain(slot, room), room);
-            out.assign(stored.begin(), stored.begin() + static_cast<std::ptrdiff_t>(ready));
-            ended = ready < room;
-        }
-        decoded_ += out.size();
+        const bool ended = sector.decoder->ended();
         if (!ended && room < limit) {
             // The budget ran out before the bytes this read needs.
             return false;
         }
-        slot.size = ended ? expected : limit;
+        sector.size = ended ? expected : limit;
         return true;
-    }
-
-    // Decompresses the slot's stored bytes as far as `limit`.
-    bool decompressed(CachedSector& slot, std::uint64_t storedLength, std::size_t expected,
-                      std::size_t limit) {
-        std::vector<std::uint8_t>& stored = slot.stored;
-        std::vector<std::uint8_t>& out = slot.bytes;
-        if (storedLength == 0) {
-            out.clear();
-            return true;
-        }
-        const SectorCompression compression = (block_.flags & kFlagCompress) != 0
-                                                  ? SectorCompression::MaskedByte
-                                                  : SectorCompression::Imploded;
-        // A prefix of the output needs about the same share of the input; only that much is
-        // decrypted, and the rest only when decoding runs out of it. Output that ends short of
-        // `limit` there may only mean the input was cut, so it is not taken.
-        const std::size_t guess = static_cast<std::size_t>(
-            std::min<std::uint64_t>(stored.size(), storedLength * limit / expected * 5 / 4 + 128));
-        if (guess < stored.size() &&
-            decompressSector(std::span(stored).first(makePlain(slot, guess)), compression, expected,
-                             limit, out) &&
-            out.size() == limit) {
-            return true;
-        }
-        makePlain(slot, stored.size());
-        return decompressSector(stored, compression, expected, limit, out);
-    }
-
-    // Decrypts the slot's stored bytes as far as `wanted` (to a whole word), and gives how many
-    // bytes are ready: all of them once the end is reached, whose last 1 to 3 bytes were never
-    // encrypted.
-    std::size_t makePlain(CachedSector& slot, std::size_t wanted) const {
-        if ((block_.flags & kFlagEncrypted) == 0) {
-            return slot.stored.size();
-        }
-        const std::size_t words = std::min(slot.stored.size(), (wanted + 3) / 4 * 4) / 4 * 4;
-        if (words > slot.plain) {
-            mpqDecryptNext(std::span(slot.stored).subspan(slot.plain, words - slot.plain),
-                           slot.cipher);
-            slot.plain = words;
-        }
-        return wanted >= slot.stored.size() ? slot.stored.size() : slot.plain;
     }
 
     std::span<const std::uint8_t> file_;
@@ -248,10 +207,11 @@ class BlockSource final : public ByteSource {
     std::uint32_t start_;
     std::vector<std::uint32_t> sectorStarts_;  // k + 1 entries, relative to start_; empty if none
     std::uint32_t key_;
-    std::array<CachedSector, 4> cache_;
-    std::size_t nextSlot_ = 0;
-    const CachedSector* last_ = nullptr;  // the sector read last
-    std::uint32_t lastStart_ = 0;         // its first byte's offset
+    // Node-based, so a sector stays where it is while others join.
+    std::unordered_map<std::uint32_t, CachedSector> sectors_;
+    std::vector<std::uint32_t> liveDecoders_;  // oldest use first
+    const CachedSector* last_ = nullptr;       // the sector read last
+    std::uint32_t lastStart_ = 0;              // its first byte's offset
     std::uint64_t decoded_ = 0;
     std::uint64_t budget_ = std::min(
         kMaxDecodedBytes, std::max(kMinDecodedBudget, kMaxExpansion* std::uint64_t{file_.size()}));

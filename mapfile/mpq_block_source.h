@@ -18,11 +18,11 @@ namespace qrvl {
 // 32 MiB, and a sector never yields more than the scenario holds, nor is more of it kept than
 // the reads so far have needed.
 inline constexpr std::uint32_t kMaxScenarioBytes = 64u << 20;
-// Bytes decoded over one block's life, re-reads included: a scenario whose sections jump back
-// and forth cannot make the reader decode for ever. Nor can a small file claim a large scenario:
-// zlib gives at most about 1,032 bytes per byte stored and DCL about 172, so no real file decodes
-// to more than kMaxExpansion times its own size (and a stored scenario is no larger than its
-// file, the rest padding).
+// Bytes decoded over one block's life, sectors decoded again included: a scenario whose sections
+// jump back and forth cannot make the reader decode for ever. Nor can a small file claim a large
+// scenario: zlib gives at most about 1,032 bytes per byte stored and DCL about 172, so no real file
+// decodes to more than kMaxExpansion times its own size (and a stored scenario is no larger than
+// its file, the rest padding).
 inline constexpr std::uint64_t kMaxDecodedBytes = 32u << 20;
 inline constexpr std::uint64_t kMinDecodedBudget = 1u << 20;
 inline constexpr std::uint64_t kMaxExpansion = 1100;

@@ -1,7 +1,9 @@
 // The archive's cipher table, built once at compile time, and the hash and decryption over it.
 #include "mapfile/mpq_crypto.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace qrvl {
 
@@ -23,6 +25,14 @@ constexpr std::array<std::uint32_t, 1280> buildCryptTable() {
 }
 
 constexpr std::array<std::uint32_t, 1280> kCryptTable = buildCryptTable();
+
+// Written out rather than looped, so that the compiler makes it one store.
+inline void storeU32(std::uint8_t* p, std::uint32_t value) {
+    p[0] = static_cast<std::uint8_t>(value);
+    p[1] = static_cast<std::uint8_t>(value >> 8);
+    p[2] = static_cast<std::uint8_t>(value >> 16);
+    p[3] = static_cast<std::uint8_t>(value >> 24);
+}
 static_assert(kCryptTable[0] == 0x55C636E2 && kCryptTable[0x4FF] == 0x7303286C);
 
 }  // namespace
@@ -61,11 +71,49 @@ void mpqDecryptNext(std::span<std::uint8_t> bytes, MpqCipher& cipher) {
         const std::uint32_t plain = loadU32(bytes.data() + at) ^ (key + seed);
         key = ((~key << 21) + 0x11111111) | (key >> 11);
         seed = plain + seed + (seed << 5) + 3;
-        for (std::size_t i = 0; i < 4; ++i) {
-            bytes[at + i] = static_cast<std::uint8_t>(plain >> (8 * i));
-        }
+        storeU32(bytes.data() + at, plain);
     }
     cipher = {key, seed};
+}
+
+std::size_t MpqSectorFeed::read(std::span<std::uint8_t> out) {
+    std::size_t n = 0;
+    const auto fromWord = [&] {
+        while (wordAt_ < word_.size() && n < out.size()) {
+            out[n++] = word_[wordAt_++];
+        }
+    };
+    const auto asStored = [&](std::size_t count) {
+        if (count > 0) {
+            std::memcpy(out.data() + n, stored_.data() + at_, count);
+        }
+        at_ += count;
+        n += count;
+    };
+    fromWord();
+    if (!encrypted_) {
+        asStored(std::min(out.size() - n, stored_.size() - at_));
+        return n;
+    }
+    const std::size_t words = std::min(out.size() - n, stored_.size() - at_) / 4 * 4;
+    asStored(words);
+    if (words > 0) {
+        mpqDecryptNext(out.subspan(n - words, words), cipher_);
+    }
+    // The room left is less than a word, or the bytes left are.
+    if (n < out.size() && at_ < stored_.size()) {
+        if (stored_.size() - at_ >= word_.size()) {
+            std::memcpy(word_.data(), stored_.data() + at_, word_.size());
+            mpqDecryptNext(word_, cipher_);
+            at_ += word_.size();
+            wordAt_ = 0;
+            fromWord();
+        } else {
+            // The last 1 to 3 bytes were never encrypted.
+            asStored(std::min(out.size() - n, stored_.size() - at_));
+        }
+    }
+    return n;
 }
 
 }  // namespace qrvl

@@ -1,9 +1,14 @@
 // The archive's string hash and its table and sector encryption.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
+
+#include "mapfile/byte_feed.h"
 
 namespace qrvl {
 
@@ -27,6 +32,25 @@ struct MpqCipher {
 };
 // Decrypts the whole words of `bytes`, the stream's next ones.
 void mpqDecryptNext(std::span<std::uint8_t> bytes, MpqCipher& cipher);
+
+// A sector's stored bytes as its decoder reads them: decrypted under `key` only as far as the
+// decoder has read, or fed as they are without one. The stored bytes must outlive the feed.
+class MpqSectorFeed final : public ByteFeed {
+  public:
+    MpqSectorFeed(std::span<const std::uint8_t> stored, std::optional<std::uint32_t> key)
+        : stored_(stored), encrypted_(key.has_value()), cipher_{key.value_or(0)} {}
+
+    std::size_t read(std::span<std::uint8_t> out) override;
+
+  private:
+    std::span<const std::uint8_t> stored_;
+    std::size_t at_ = 0;  // the first stored byte not yet decrypted
+    bool encrypted_;
+    MpqCipher cipher_;
+    // A decrypted word that the end of a read cut, and how much of it was given.
+    std::array<std::uint8_t, 4> word_{};
+    std::size_t wordAt_ = 4;
+};
 
 // Little-endian loads, without alignment.
 inline std::uint32_t loadU32(const std::uint8_t* p) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -96,6 +97,29 @@ TEST_P(DclExplode, DecodesTheStreamOrReportsWhyNot) {
     std::vector<std::uint8_t> out = {0xEE};  // replaced, never appended to
     EXPECT_EQ(dclExplode(row.stream, out, row.limit), row.status);
     EXPECT_EQ(std::string(out.begin(), out.end()), row.output);
+}
+
+// A reader that needs one byte more each time gets what one call gives: the decoder keeps a copy
+// that a limit cut, and its bit buffer, between calls.
+TEST_P(DclExplode, GivesTheSameOneByteAtATime) {
+    const Row& row = GetParam();
+    SpanFeed input(row.stream);
+    DclDecoder decoder;
+    std::vector<std::uint8_t> out;
+    DclStatus status = DclStatus::Done;
+    for (std::size_t limit = 0; status == DclStatus::Done && !decoder.ended(); ++limit) {
+        status = decoder.decode(input, out, std::min(limit, row.limit));
+        if (limit >= row.limit) {
+            break;
+        }
+    }
+    EXPECT_EQ(status, row.status);
+    EXPECT_EQ(std::string(out.begin(), out.end()), row.output);
+    if (decoder.ended() || status != DclStatus::Done) {
+        // Stopped for good: a later call adds nothing.
+        EXPECT_EQ(decoder.decode(input, out, SIZE_MAX), status);
+        EXPECT_EQ(out.size(), row.output.size());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Streams, DclExplode, ::testing::ValuesIn(kRows),

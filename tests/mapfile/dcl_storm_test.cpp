@@ -49,6 +49,44 @@ bool isPrefix(const std::vector<std::uint8_t>& part, const std::vector<std::uint
     return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
 }
 
+// Decodes in steps of random length, some of nothing, as a sector is read header by header.
+DclStatus explodeInSteps(std::span<const std::uint8_t> stream, std::vector<std::uint8_t>& out,
+                         std::mt19937& random) {
+    SpanFeed input(stream);
+    DclDecoder decoder;
+    out.clear();
+    DclStatus status = DclStatus::Done;
+    for (std::size_t limit = 0; status == DclStatus::Done && !decoder.ended();) {
+        limit += random() % 700;
+        status = decoder.decode(input, out, limit);
+    }
+    return status;
+}
+
+TEST(DclExplodeAgainstStorm, DecodesInStepsWhatItDecodesAtOnce) {
+    std::mt19937 random(20240612);
+    for (const Kind kind : {Kind::RandomBytes, Kind::Text, Kind::SmallAlphabet, Kind::LongRuns}) {
+        for (const std::size_t size : {1, 517, 4097, 20000}) {
+            const auto input = makeInput(kind, size, random);
+            for (const PklibMode mode : {PklibMode::Binary, PklibMode::Ascii}) {
+                SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(kind) << ", size "
+                                                << size << ", mode " << static_cast<int>(mode));
+                const auto compressed = stormImplode(input, mode, 4096);
+                std::vector<std::uint8_t> ours;
+                EXPECT_EQ(explodeInSteps(compressed.bytes, ours, random), DclStatus::Done);
+                EXPECT_EQ(ours, input);
+                // Cut: the same error after the same bytes.
+                const std::span<const std::uint8_t> part(compressed.bytes.data(),
+                                                         compressed.bytes.size() * 2 / 3);
+                std::vector<std::uint8_t> atOnce;
+                EXPECT_EQ(dclExplode(part, atOnce, SIZE_MAX), DclStatus::Truncated);
+                EXPECT_EQ(explodeInSteps(part, ours, random), DclStatus::Truncated);
+                EXPECT_EQ(ours, atOnce);
+            }
+        }
+    }
+}
+
 TEST(DclExplodeAgainstStorm, DecodesWhatPklibCompressesAndAPrefixOfWhatIsCut) {
     std::mt19937 random(20240611);
     const std::size_t sizes[] = {1, 2, 3, 64, 517, 1025, 4096, 4097, 8000, 20000};
