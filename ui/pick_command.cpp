@@ -38,6 +38,9 @@ LaunchMode launchMode(const std::vector<std::wstring>& arguments) {
     std::transform(first.begin(), first.end(), first.begin(), [](wchar_t c) {
         return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
     });
+    if (first == L"/preview") {
+        return LaunchMode::Preview;
+    }
     if (arguments.size() != 1) {
         return LaunchMode::Usage;
     }

@@ -1,5 +1,6 @@
 // The command line: no argument opens the window; "/pick" makes one update and ends, for a
-// launcher to run before the game; "/list" prints the maps (list_command.h).
+// launcher to run before the game; "/list" prints the maps (list_command.h); "/preview" saves a
+// map's picture (preview_command.h).
 #pragma once
 
 #include <functional>
@@ -10,13 +11,15 @@
 
 namespace qrvl {
 
-enum class LaunchMode { Window, Pick, List, Usage };
+enum class LaunchMode { Window, Pick, List, Preview, Usage };
 
-// The arguments after the program's name. "/pick" and "/list" are matched without regard to case,
-// as Windows switches are; any other argument, or more than one, asks for the usage line.
+// The arguments after the program's name. "/pick", "/list" and "/preview" are matched without
+// regard to case, as Windows switches are; "/preview" checks the arguments after it itself. Any
+// other argument, or one more after "/pick" or "/list", asks for the usage line.
 LaunchMode launchMode(const std::vector<std::wstring>& arguments);
 
-inline constexpr wchar_t kUsageLine[] = L"usage: qrvl.exe [/pick | /list]";
+inline constexpr wchar_t kUsageLine[] =
+    L"usage: qrvl.exe [/pick | /list | /preview PATH OUT.png [SIZE]]";
 inline constexpr int kPickWroteStatus = 0;
 inline constexpr int kPickFailedStatus = 1;
 inline constexpr int kUsageStatus = 2;

@@ -26,6 +26,10 @@ TEST(LaunchModeTest, OnlyASinglePickSwitchLeavesTheWindowClosed) {
         {{L""}, LaunchMode::Usage},
         {{L"/List"}, LaunchMode::List},
         {{L"/list", L"/pick"}, LaunchMode::Usage},
+        {{L"/Preview", L"a.scm", L"a.png", L"64"}, LaunchMode::Preview},
+        {{L"/preview"}, LaunchMode::Preview},
+        {{L"/previews", L"a.scm", L"a.png"}, LaunchMode::Usage},
+        {{L"/pick", L"/preview"}, LaunchMode::Usage},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(launchMode(row.arguments), row.mode)

@@ -1,5 +1,6 @@
-// qrvl.exe's entry point: "/pick" makes one update and ends, "/list" prints the maps and ends;
-// otherwise common controls, the main window, then the message loop.
+// qrvl.exe's entry point: "/pick" makes one update and ends, "/list" prints the maps and ends,
+// "/preview" saves a map's picture and ends; otherwise common controls, the main window, then the
+// message loop.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -10,6 +11,7 @@
 
 #include "ui/list_command.h"
 #include "ui/pick_command.h"
+#include "ui/preview_command.h"
 #include "ui/win32/error_line.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/message_loop.h"
@@ -34,6 +36,14 @@ int pick() {
     return result.status;
 }
 
+int preview(const std::vector<std::wstring>& arguments) {
+    const qrvl::PickResult result =
+        qrvl::previewMap(std::vector<std::wstring>(arguments.begin() + 1, arguments.end()));
+    if (!result.reason.empty())
+        qrvl::win32::writeErrorLine(result.reason);
+    return result.status;
+}
+
 int list() {
     qrvl::win32::OutputLines output;
     const qrvl::PickResult result =
@@ -48,11 +58,14 @@ int list() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
-    switch (qrvl::launchMode(commandArguments())) {
+    const std::vector<std::wstring> arguments = commandArguments();
+    switch (qrvl::launchMode(arguments)) {
         case qrvl::LaunchMode::Pick:
             return pick();
         case qrvl::LaunchMode::List:
             return list();
+        case qrvl::LaunchMode::Preview:
+            return preview(arguments);
         case qrvl::LaunchMode::Usage:
             qrvl::win32::writeErrorLine(qrvl::kUsageLine);
             return qrvl::kUsageStatus;
