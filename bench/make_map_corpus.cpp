@@ -88,7 +88,8 @@ Bytes strings(int index, std::mt19937& random) {
 }
 
 // The sections an editor writes, in its order; tile, doodad and trigger data make up most bytes.
-Bytes scenario(int index, std::mt19937& random) {
+// Without `units`, the UNIT section is noise, which only the picture of a map ever reads.
+Bytes scenario(int index, std::mt19937& random, const Bytes* units = nullptr) {
     const int width = kSizes[index % 5];
     const int height = kSizes[(index / 5) % 5];
     const auto tiles = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
@@ -116,7 +117,8 @@ Bytes scenario(int index, std::mt19937& random) {
     section(chk, "PUNI", noise(random, 5700));
     section(chk, "UPGR", noise(random, 1748));
     section(chk, "PTEC", noise(random, 912));
-    section(chk, "UNIT", noise(random, 36 * static_cast<std::size_t>(20 + index % 200)));
+    section(chk, "UNIT",
+            units ? *units : noise(random, 36 * static_cast<std::size_t>(20 + index % 200)));
     section(chk, "ISOM",
             terrain(random, (static_cast<std::size_t>(width) / 2 + 1) *
                                 (static_cast<std::size_t>(height) + 1) * 8));
@@ -149,6 +151,51 @@ bool writeMap(const fs::path& path, const Bytes& chk) {
         SFileWriteFile(file, chk.data(), static_cast<DWORD>(chk.size()), MPQ_COMPRESSION_PKWARE) &&
         SFileFinishFile(file);
     return SFileCloseArchive(archive) && written;
+}
+
+// A heavy map for the picture's benchmark: 128 × 128 tiles of Jungle with 7 players, and 2,000
+// units inside it: a start location for each of 8 slots (one of them unused), 8 minerals and a
+// geyser beside each, and buildings, critters and doodads everywhere else.
+int makePreviewMap(const fs::path& path) {
+    constexpr int kIndex = 12;  // 128 × 128, 7 players, Jungle
+    std::mt19937 random(2026);
+    std::uniform_int_distribution<int> anywhere(0, 128 * 32 - 1);
+    std::uniform_int_distribution<int> anyUnit(0, 227);
+    std::uniform_int_distribution<int> anyOwner(0, 11);
+    Bytes units;
+    int serial = 0;
+    const auto unit = [&](int id, int x, int y, int owner) {
+        put(units, static_cast<std::uint64_t>(++serial), 4);
+        put(units, static_cast<std::uint64_t>(x), 2);
+        put(units, static_cast<std::uint64_t>(y), 2);
+        put(units, static_cast<std::uint64_t>(id), 2);
+        units.resize(units.size() + 6, 0);
+        units.push_back(static_cast<std::uint8_t>(owner));
+        units.resize(units.size() + 19, 0);
+    };
+    for (int player = 0; player < 8; ++player) {
+        const int x = 400 + (player % 4) * 1100;
+        const int y = player < 4 ? 400 : 3600;
+        unit(214, x, y, player);
+        for (int m = 0; m < 8; ++m) {
+            unit(176 + m % 3, x - 200 + m * 48, y + 240, 11);
+        }
+        unit(188, x + 240, y - 100, 11);
+    }
+    while (serial < 2000) {
+        const int id = anyUnit(random);
+        unit(id == 214 ? 215 : id, anywhere(random), anywhere(random), anyOwner(random));
+    }
+    const fs::path parent = path.parent_path();
+    if (!parent.empty()) {
+        fs::create_directories(parent);
+    }
+    if (!writeMap(path, scenario(kIndex, random, &units))) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        return 1;
+    }
+    std::printf("made %s\n", path.c_str());
+    return 0;
 }
 
 // Makes the corpus unless a complete one is there; 0 when it is there at the end.
@@ -186,7 +233,11 @@ int makeCorpus(const fs::path& root) {
 
 // make_map_corpus [root] [tree]: makes the corpus unless a complete one is there; with a tree,
 // lays it out as the standard tree there too.
+// make_map_corpus --preview <file>: writes the picture benchmark's map.
 int main(int argc, char** argv) {
+    if (argc > 2 && std::string(argv[1]) == "--preview") {
+        return makePreviewMap(argv[2]);
+    }
     const fs::path root = argc > 1 ? argv[1] : "/tmp/qrvl-bench-corpus";
     const int made = makeCorpus(root);
     if (made == 0 && argc > 2) {

@@ -1,5 +1,6 @@
 // Whole map files: any bytes through the archive and the scenario must end in information or in a
-// reason, within bounded time and memory; and a scenario read in pieces reads as one read whole.
+// reason, within bounded time and memory; a scenario read in pieces reads as one read whole; and
+// the layout a picture reads likewise ends in a layout or a reason.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -7,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "mapfile/map_layout.h"
 #include "mapfile/map_reader.h"
 #include "mapfile/mpq_archive.h"
 
@@ -58,5 +60,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     compareReadInPieces({data, size});
+    const qrvl::MapLayoutReading layout = qrvl::readMapLayoutBytes({data, size});
+    if (layout.layout.has_value() == !layout.error.empty()) {
+        std::abort();
+    }
+    if (layout.layout && layout.layout->starts.size() + layout.layout->minerals.size() +
+                                 layout.layout->geysers.size() >
+                             qrvl::kMaxLayoutUnits) {
+        std::abort();
+    }
     return 0;
 }

@@ -1,11 +1,11 @@
 // Reads a map's title, size, tileset and player count from its scenario.
 #include "mapfile/scenario_reader.h"
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
 
+#include "mapfile/chk_fields.h"
 #include "mapfile/chk_sections.h"
 #include "mapfile/chk_strings.h"
 #include "mapfile/map_text.h"
@@ -13,45 +13,11 @@
 namespace qrvl {
 namespace {
 
-// A section of which the last one of at least N bytes wins, cut to N bytes: DIM, ERA, OWNR and
-// SPRP each have one size as both their minimum and their maximum. A shorter one is ignored
-// altogether, so a 1-byte decoy leaves the real section before it in force.
-template <std::size_t N>
-class LastWins {
-  public:
-    explicit LastWins(std::uint32_t tag) : tag_(tag) {}
-
-    void offer(const ChkSectionSpan& section) {
-        if (section.tag == tag_ && section.size >= N) {
-            found_ = section;
-        }
-    }
-    bool found() const { return found_.has_value(); }
-    // The winning section's bytes; nullopt when there is none or it cannot be read.
-    std::optional<std::array<std::uint8_t, N>> read(ByteSource& chk) const {
-        std::array<std::uint8_t, N> bytes{};
-        if (!found_ || !chk.read(found_->offset, bytes)) {
-            return std::nullopt;
-        }
-        return bytes;
-    }
-
-  private:
-    std::uint32_t tag_;
-    std::optional<ChkSectionSpan> found_;
-};
-
-std::uint16_t u16At(std::span<const std::uint8_t> bytes, std::size_t at) {
-    return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-// Players 1 to 8 whose slot is computer, human, rescuable, unused or neutral. Inactive (0) and
-// closed (8) slots do not count, nor do invalid values above 8: a real 2-player map's OWNR is
-// 03 03 A2 AA 3D 31 AB 92.
+// The player count the picker filters by: slots of players 1 to 8 in use.
 int countPlayers(std::span<const std::uint8_t> ownr) {
     int players = 0;
     for (std::size_t i = 0; i < 8; ++i) {
-        players += ownr[i] >= 1 && ownr[i] <= 7 ? 1 : 0;
+        players += playerSlotInUse(ownr[i]) ? 1 : 0;
     }
     return players;
 }

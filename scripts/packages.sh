@@ -2,7 +2,7 @@
 
 QRVL_PACKAGES=(
     cmake g++ make ccache googletest libgtest-dev libbenchmark-dev
-    zlib1g-dev libz-mingw-w64-dev libstorm-dev nettle-dev
+    zlib1g-dev libz-mingw-w64-dev libstorm-dev nettle-dev libpng-dev
     clang-14 libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix wine wine64
     xvfb xauth xdotool imagemagick

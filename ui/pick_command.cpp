@@ -57,6 +57,9 @@ Launch parseLaunch(const std::vector<std::wstring>& arguments) {
         return {LaunchMode::Window, {}};
     }
     const std::wstring first = lowered(arguments.front());
+    if (first == L"/preview") {
+        return {LaunchMode::Preview, {}};
+    }
     if (first == L"/pick" && arguments.size() <= 2) {
         return arguments.size() == 1 ? Launch{LaunchMode::Pick, {}}
                                      : Launch{LaunchMode::PickMap, arguments[1]};

@@ -1,5 +1,6 @@
 // The command line: no argument opens the window; "/pick" makes one update and ends, for a
-// launcher to run before the game; "/list" prints the maps (list_command.h).
+// launcher to run before the game; "/list" prints the maps (list_command.h); "/preview" saves a
+// map's picture (preview_command.h).
 #pragma once
 
 #include <functional>
@@ -11,7 +12,7 @@
 
 namespace qrvl {
 
-enum class LaunchMode { Window, Pick, PickMap, List, Mark, Usage };
+enum class LaunchMode { Window, Pick, PickMap, List, Mark, Preview, Usage };
 
 // What the command line asks for: a mode, and for PickMap and Mark the map's path and the mark.
 struct Launch {
@@ -22,11 +23,12 @@ struct Launch {
 
 // The arguments after the program's name. Switches and mark words are matched without regard to
 // case, as Windows switches are: "/pick", "/pick PATH", "/list", "/mark favourite|never|none
-// PATH". Anything else asks for the usage line.
+// PATH", and "/preview", which checks the arguments after it itself. Anything else asks for the
+// usage line.
 Launch parseLaunch(const std::vector<std::wstring>& arguments);
 
-inline constexpr wchar_t kUsageLine[] =
-    L"usage: qrvl.exe [/pick [PATH] | /list | /mark favourite|never|none PATH]";
+inline constexpr wchar_t kUsageLine[] = L"usage: qrvl.exe [/pick [PATH] | /list | /mark "
+                                        L"favourite|never|none PATH | /preview PATH OUT.png [SIZE]]";
 inline constexpr int kPickWroteStatus = 0;
 inline constexpr int kPickFailedStatus = 1;
 inline constexpr int kUsageStatus = 2;

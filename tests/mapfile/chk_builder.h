@@ -82,6 +82,29 @@ inline Bytes ownrSection(int humans) {
     return out;
 }
 
+// UNIT entries of 36 bytes with the fields a map's picture uses set (unit id, position in pixels,
+// owner as the scenario numbers players, 0 for player 1) and a serial; the others zero.
+struct UnitEntry {
+    std::uint16_t id;
+    std::uint16_t x;
+    std::uint16_t y;
+    std::uint8_t owner = 0;
+};
+
+inline Bytes unitEntries(std::initializer_list<UnitEntry> units) {
+    Bytes out;
+    for (const UnitEntry& unit : units) {
+        putLittleEndian(out, out.size() / 36 + 1, 4);
+        putLittleEndian(out, unit.x, 2);
+        putLittleEndian(out, unit.y, 2);
+        putLittleEndian(out, unit.id, 2);
+        out.resize(out.size() + 6, 0);
+        out.push_back(unit.owner);
+        out.resize(out.size() + 19, 0);
+    }
+    return out;
+}
+
 // The sections of an ordinary map: title string 1, description string 2, the given size and
 // tileset number, and MTXM tile data of width × height tiles, which makes up most of a real
 // scenario's bytes.

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "mapfile/map_layout.h"
 #include "mapfile/scenario_reader.h"
 #include "tests/mapfile/chk_builder.h"
 
@@ -67,10 +68,52 @@ Bytes hiddenBehindBackwardJump() {
     return chkBytes({{"JUNK", inner}, {"JMP ", {}, -static_cast<std::int32_t>(8 + inner.size())}});
 }
 
+// Lost Temple, 4 × 4 tiles (128 × 128 pixels) with players 1 to 4 human, and `units` as its
+// UNIT sections' data, each piece a section of its own after the others.
+Bytes withUnits(std::initializer_list<Bytes> units, std::optional<std::int32_t> lastSize = {}) {
+    Sections sections = lostTemple();
+    for (const Bytes& data : units) {
+        sections.push_back({"UNIT", data});
+    }
+    sections.back().storedSize = lastSize;
+    return chkBytes(sections);
+}
+
+Bytes concat(std::initializer_list<Bytes> pieces) {
+    Bytes out;
+    for (const Bytes& piece : pieces) {
+        out.insert(out.end(), piece.begin(), piece.end());
+    }
+    return out;
+}
+
+Bytes firstBytes(Bytes bytes, std::size_t count) {
+    bytes.resize(count);
+    return bytes;
+}
+
+const Bytes kThreeUnits = unitEntries({{214, 16, 16, 0}, {176, 40, 8}, {188, 64, 100, 11}});
+const std::vector<StartLocation> kPlayerOneStart = {{{16, 16}, 0}};
+
+MapLayout layout(std::vector<StartLocation> starts, std::vector<MapPoint> minerals = {},
+                 std::vector<MapPoint> geysers = {}) {
+    return {4, 4, Tileset::Jungle, std::move(starts), std::move(minerals), std::move(geysers)};
+}
+
+// More UNIT entries than the reader takes: the last it takes is a mineral, the first it leaves
+// a start location.
+Bytes unitsPastTheCap() {
+    Bytes units = concat({Bytes((kMaxLayoutUnits - 1) * 36, 0), unitEntries({{176, 8, 8}}),
+                          unitEntries({{214, 16, 16}})});
+    return withUnits({units});
+}
+
 struct ScenarioRow {
     const char* name;
     Bytes chk;
     std::optional<MapInfo> expected;
+    // What readScenarioLayout gives, where the row is about units.
+    std::optional<MapLayout> layout = std::nullopt;
 };
 
 const ScenarioRow kScenarioRows[] = {
@@ -148,6 +191,47 @@ const ScenarioRow kScenarioRows[] = {
     {"MissingEraFails", without("ERA "), std::nullopt},
     {"MissingOwnrFails", without("OWNR"), std::nullopt},
     {"OneByteGarbageFails", {0x5A}, std::nullopt},
+    {"UnitsOfThePicture",
+     withUnits({unitEntries({{0, 30, 30},
+                             {214, 16, 16, 0},
+                             {176, 1, 2},
+                             {177, 3, 4},
+                             {178, 5, 6},
+                             {188, 7, 8},
+                             {214, 112, 112, 3},
+                             {189, 9, 9},
+                             {175, 9, 9}})}),
+     kLostTemple, layout({{{16, 16}, 0}, {{112, 112}, 3}}, {{1, 2}, {3, 4}, {5, 6}}, {{7, 8}})},
+    {"UnitSectionsAppendAndEntriesSpanThem",
+     withUnits({firstBytes(kThreeUnits, 50), Bytes(kThreeUnits.begin() + 50, kThreeUnits.end())}),
+     kLostTemple, layout(kPlayerOneStart, {{40, 8}}, {{64, 100}})},
+    {"UnitSectionsAppendAcrossOtherSections", edited([](Sections& s) {
+         s.insert(s.begin() + 1, {"UNIT", unitEntries({{176, 40, 8}})});
+         s.push_back({"UNIT", unitEntries({{214, 16, 16, 0}})});
+     }),
+     kLostTemple, layout(kPlayerOneStart, {{40, 8}})},
+    {"UnitEntryCutAtTheEndIgnored",
+     withUnits({concat({kThreeUnits, firstBytes(unitEntries({{214, 112, 112, 1}}), 35)})},
+               0x7FFFFFFF),
+     kLostTemple, layout(kPlayerOneStart, {{40, 8}}, {{64, 100}})},
+    {"UnitsOutsideTheMapDropped",
+     withUnits({unitEntries(
+         {{176, 128, 0}, {176, 0, 128}, {176, 127, 127}, {188, 0xFFFF, 5}, {214, 16, 128, 0}})}),
+     kLostTemple, layout({}, {{127, 127}})},
+    {"StartsOfSlotsNotInUseDropped", edited([](Sections& s) {
+         sectionTagged(s, "OWNR").data = {6, 0, 8, 9, 5, 6, 6, 6, 7, 7, 7, 7};
+         s.push_back({"UNIT", unitEntries({{214, 8, 8, 0},
+                                           {214, 9, 9, 1},
+                                           {214, 10, 10, 2},
+                                           {214, 11, 11, 3},
+                                           {214, 12, 12, 4},
+                                           {214, 13, 13, 8},
+                                           {214, 14, 14, 11},
+                                           {214, 15, 15, 255}})});
+     }),
+     info(L"Lost Temple", L"A map", 5, 4, 4, Tileset::Jungle),
+     layout({{{8, 8}, 0}, {{12, 12}, 4}})},
+    {"UnitEntriesPastTheCapIgnored", unitsPastTheCap(), kLostTemple, layout({}, {{8, 8}})},
 };
 
 class ScenarioTable : public testing::TestWithParam<ScenarioRow> {};
@@ -156,6 +240,22 @@ TEST_P(ScenarioTable, ReadsWhatTheGameReads) {
     const ScenarioRow& row = GetParam();
     SpanSource chk(row.chk);
     EXPECT_EQ(readScenario(chk), row.expected);
+}
+
+// The layout is read by the same walk and the same rules: it parses where the scenario does and
+// agrees on size and tileset.
+TEST_P(ScenarioTable, LayoutReadsWhatTheGameReads) {
+    const ScenarioRow& row = GetParam();
+    SpanSource chk(row.chk);
+    const std::optional<MapLayout> layout = readScenarioLayout(chk);
+    ASSERT_EQ(layout.has_value(), row.expected.has_value());
+    if (row.layout) {
+        EXPECT_EQ(layout, row.layout);
+    } else if (layout) {
+        EXPECT_EQ(layout->width, row.expected->width);
+        EXPECT_EQ(layout->height, row.expected->height);
+        EXPECT_EQ(layout->tileset, row.expected->tileset);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Quirks, ScenarioTable, testing::ValuesIn(kScenarioRows),
@@ -197,24 +297,45 @@ std::pair<std::uint32_t, std::uint32_t> dataOf(const Sections& sections, const s
     return {0, 0};
 }
 
-TEST(ScenarioReader, NeverReadsTileOrVersionData) {
-    const Sections sections = plainScenario("Big Game Hunters", 8, 256, 256, 0);
+// Listing and picking never pay for units, nor a picture for titles: each reader asks only for
+// its own sections' data.
+TEST(ScenarioReader, EachReaderReadsOnlyTheDataItNeeds) {
+    Sections sections = plainScenario("Big Game Hunters", 8, 256, 256, 0);
+    sections.insert(sections.begin() + 4, {"UNIT", unitEntries({{214, 16, 16, 0}})});
     const Bytes bytes = chkBytes(sections);
-    WatchedSource chk(bytes);
-    ASSERT_TRUE(readScenario(chk).has_value());
-    for (const std::string tag : {"MTXM", "VER "}) {
-        const auto [begin, end] = dataOf(sections, tag);
-        for (const auto& [from, to] : chk.reads) {
-            EXPECT_TRUE(to <= begin || from >= end) << tag << " read at " << from;
+    const struct {
+        const char* reader;
+        std::function<bool(ByteSource&)> read;
+        std::vector<std::string> unread;
+    } rows[] = {
+        {"readScenario",
+         [](ByteSource& chk) { return readScenario(chk).has_value(); },
+         {"MTXM", "VER ", "UNIT"}},
+        {"readScenarioLayout",
+         [](ByteSource& chk) { return readScenarioLayout(chk).has_value(); },
+         {"MTXM", "VER ", "STR ", "SPRP"}},
+    };
+    for (const auto& row : rows) {
+        WatchedSource chk(bytes);
+        ASSERT_TRUE(row.read(chk)) << row.reader;
+        for (const std::string& tag : row.unread) {
+            const auto [begin, end] = dataOf(sections, tag);
+            for (const auto& [from, to] : chk.reads) {
+                EXPECT_TRUE(to <= begin || from >= end)
+                    << row.reader << ": " << tag << " read at " << from;
+            }
         }
     }
 }
 
 TEST(ScenarioReader, AnUnreadableNeededSectionFailsTheScenario) {
-    const Sections sections = lostTemple();
+    Sections sections = lostTemple();
+    sections.push_back({"UNIT", kThreeUnits});
     const Bytes bytes = chkBytes(sections);
-    WatchedSource chk(bytes, dataOf(sections, "STR "));
-    EXPECT_EQ(readScenario(chk), std::nullopt);
+    WatchedSource strings(bytes, dataOf(sections, "STR "));
+    EXPECT_EQ(readScenario(strings), std::nullopt);
+    WatchedSource units(bytes, dataOf(sections, "UNIT"));
+    EXPECT_EQ(readScenarioLayout(units), std::nullopt);
 }
 
 TEST(TilesetNames, ReadBackWithoutRegardToAsciiCaseOnly) {

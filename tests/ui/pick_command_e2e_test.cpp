@@ -12,6 +12,7 @@
 
 #include "tests/ui/gui_support.h"
 #include "tests/ui/program_run.h"
+#include "ui/pick_command.h"
 
 namespace qrvl {
 namespace {
@@ -26,6 +27,12 @@ std::string ansi(const std::wstring& text) {
     WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
                         nullptr, nullptr);
     return bytes;
+}
+
+// The usage line as standard error carries it.
+std::string usageLine() {
+    const std::wstring line = kUsageLine;
+    return std::string(line.begin(), line.end()) + "\n";
 }
 
 // "Recent Maps" as stored, or nothing when the key or the value is missing.
@@ -69,9 +76,7 @@ TEST(PickCommandE2E, WritesOnePickAndEndsOrSaysWhyWithoutEverShowingAWindow) {
         {"no config.ini", false, true, L"/pick", 1, "qrvl: no config.ini at ", old + '\0'},
         {"no game key", true, false, L"/pick", 1, "qrvl: cannot write \"Recent Maps\"",
          std::nullopt},
-        {"two more arguments", true, true, L"/pick now later", 2,
-         "usage: qrvl.exe [/pick [PATH] | /list | /mark favourite|never|none PATH]\n",
-         old + '\0'},
+        {"two more arguments", true, true, L"/pick now later", 2, usageLine(), old + '\0'},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);

@@ -38,6 +38,9 @@ TEST(LaunchModeTest, OnlyAWholeSwitchLeavesTheWindowClosed) {
         {{L"/mark", L"none", L"m.scx"}, LaunchMode::Mark, L"m.scx", Mark::None},
         {{L"/mark", L"favorite", L"m.scx"}, LaunchMode::Usage},
         {{L"/mark", L"never"}, LaunchMode::Usage},
+        {{L"/Preview", L"a.scm", L"a.png", L"64"}, LaunchMode::Preview},
+        {{L"/preview"}, LaunchMode::Preview},
+        {{L"/previews", L"a.scm", L"a.png"}, LaunchMode::Usage},
     };
     for (const auto& row : rows) {
         const Launch launch = parseLaunch(row.arguments);

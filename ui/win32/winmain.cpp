@@ -1,6 +1,6 @@
 // qrvl.exe's entry point: "/pick" makes one update and ends, "/pick PATH" puts that map first,
-// "/list" prints the maps, "/mark" marks one; otherwise common controls, the main window, then
-// the message loop.
+// "/list" prints the maps, "/mark" marks one, "/preview" saves a map's picture; otherwise common
+// controls, the main window, then the message loop.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -12,6 +12,7 @@
 #include "ui/list_command.h"
 #include "ui/map_commands.h"
 #include "ui/pick_command.h"
+#include "ui/preview_command.h"
 #include "ui/win32/error_line.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/message_loop.h"
@@ -47,7 +48,8 @@ int list() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
-    const qrvl::Launch launch = qrvl::parseLaunch(commandArguments());
+    const std::vector<std::wstring> arguments = commandArguments();
+    const qrvl::Launch launch = qrvl::parseLaunch(arguments);
     switch (launch.mode) {
         case qrvl::LaunchMode::Pick:
             return finish(qrvl::pickOnce(qrvl::win32::executableDirectory(),
@@ -59,6 +61,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
                 qrvl::markMap(qrvl::win32::executableDirectory(), launch.mark, launch.path));
         case qrvl::LaunchMode::List:
             return list();
+        case qrvl::LaunchMode::Preview:
+            return finish(qrvl::previewMap({arguments.begin() + 1, arguments.end()}));
         case qrvl::LaunchMode::Usage:
             qrvl::win32::writeErrorLine(qrvl::kUsageLine);
             return qrvl::kUsageStatus;
