@@ -10,10 +10,12 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "bench/timing.h"
 #include "map/catalogue.h"
+#include "mapfile/map_marks.h"
 #include "mapfile/map_reader.h"
 #include "mapfile/mpq_archive.h"
 #include "mapfile/scenario_reader.h"
@@ -119,9 +121,12 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring root = argc > 2 ? argv[2] : L"Z:\\tmp\\qrvl-bench-corpus";
 
     std::vector<std::wstring> maps;
+    std::vector<std::uint64_t> sizes;
     qrvl::Catalogue catalogue;
-    catalogue.setMapObserver(
-        [&maps](const qrvl::CataloguedMap& map) { maps.push_back(*map.file.path); });
+    catalogue.setMapObserver([&](const qrvl::CataloguedMap& map) {
+        maps.push_back(*map.file.path);
+        sizes.push_back(map.file.stamp ? map.file.stamp->size : 0);
+    });
     catalogue.rebuildCatalogue(root);
     if (maps.empty()) {
         std::fprintf(stderr, "no maps under %ls\n", root.c_str());
@@ -149,5 +154,39 @@ int wmain(int argc, wchar_t** argv) {
                 static_cast<double>(floorBytes) / (1 << 20));
     qrvl::bench::printComparison("reading every map", readTimes, "reading bytes whole", floorTimes);
     printBreakdown(runs, root, maps, qrvl::bench::median(readTimes));
+
+    // With 100 marks, spread over the corpus, the reading worker also hashes every map of a marked
+    // map's size; without marks it looks each size up in an empty set.
+    const auto readMarked = [&](const std::unordered_set<std::uint64_t>& hashSizes) {
+        readable = 0;
+        std::size_t hashed = 0;
+        for (std::size_t i = 0; i < maps.size(); ++i) {
+            readable += qrvl::readMapFile(maps[i]).info.has_value();
+            if (hashSizes.contains(sizes[i]))
+                hashed += qrvl::mapContentOf(maps[i]).has_value();
+        }
+        return hashed;
+    };
+    std::unordered_set<std::uint64_t> marked;
+    for (std::size_t i = 0; i < 100 && i < maps.size(); ++i)
+        marked.insert(sizes[i * maps.size() / 100]);
+    std::size_t hashed = 0;
+    std::vector<double> unmarkedTimes;
+    std::vector<double> markedTimes;
+    qrvl::bench::timeAlternating(
+        runs, "reading with 100 marks", [&] { hashed = readMarked(marked); }, markedTimes,
+        [&] { readMarked({}); }, unmarkedTimes);
+    std::vector<double> hashTimes;
+    for (int run = 0; run < runs; ++run) {
+        hashTimes.push_back(qrvl::bench::secondsOf([&] {
+            for (std::size_t i = 0; i < maps.size(); ++i)
+                if (marked.contains(sizes[i]))
+                    qrvl::mapContentOf(maps[i]);
+        }));
+    }
+    std::printf("\n100 marks: %zu maps of a marked size hashed; hashing them alone: median %.3f s\n",
+                hashed, qrvl::bench::median(hashTimes));
+    qrvl::bench::printComparison("reading with 100 marks", markedTimes, "reading without marks",
+                                 unmarkedTimes);
     return readable == maps.size() ? 0 : 1;
 }
