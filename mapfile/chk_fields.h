@@ -52,4 +52,38 @@ constexpr bool playerSlotInUse(std::uint8_t ownrValue) {
     return ownrValue >= 1 && ownrValue <= 7;
 }
 
+// The fields every reader of a scenario needs: the size in tiles, the tileset and the slots'
+// owners, each from its last whole section.
+struct ChkBasics {
+    std::uint16_t width = 0;
+    std::uint16_t height = 0;
+    std::uint8_t tileset = 0;  // ERA's low three bits: 67 real maps set junk in the high ones
+    std::array<std::uint8_t, 12> owners{};
+};
+
+class ChkBasicSections {
+  public:
+    void offer(const ChkSectionSpan& section) {
+        dim_.offer(section);
+        era_.offer(section);
+        ownr_.offer(section);
+    }
+    // nullopt when a section is missing or cannot be read.
+    std::optional<ChkBasics> read(ByteSource& chk) const {
+        const auto dim = dim_.read(chk);
+        const auto era = era_.read(chk);
+        const auto ownr = ownr_.read(chk);
+        if (!dim || !era || !ownr) {
+            return std::nullopt;
+        }
+        return ChkBasics{u16At(*dim, 0), u16At(*dim, 2),
+                         static_cast<std::uint8_t>(u16At(*era, 0) & 7), *ownr};
+    }
+
+  private:
+    LastWins<4> dim_{chkTag("DIM ")};
+    LastWins<2> era_{chkTag("ERA ")};
+    LastWins<12> ownr_{chkTag("OWNR")};
+};
+
 }  // namespace qrvl

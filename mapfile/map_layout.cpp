@@ -69,14 +69,10 @@ void placeUnits(std::span<const std::uint8_t> entries, std::span<const std::uint
 }  // namespace
 
 std::optional<MapLayout> readScenarioLayout(ByteSource& chk) {
-    LastWins<4> dim(chkTag("DIM "));
-    LastWins<2> era(chkTag("ERA "));
-    LastWins<12> ownr(chkTag("OWNR"));
+    ChkBasicSections basics;
     std::vector<ChkSectionSpan> units;
     const bool walked = walkChkSections(chk, [&](const ChkSectionSpan& section) {
-        dim.offer(section);
-        era.offer(section);
-        ownr.offer(section);
+        basics.offer(section);
         if (section.tag == chkTag("UNIT") && section.size > 0) {
             units.push_back(section);
         }
@@ -84,21 +80,19 @@ std::optional<MapLayout> readScenarioLayout(ByteSource& chk) {
     if (!walked) {
         return std::nullopt;
     }
-    const auto dimBytes = dim.read(chk);
-    const auto eraBytes = era.read(chk);
-    const auto ownrBytes = ownr.read(chk);
-    if (!dimBytes || !eraBytes || !ownrBytes) {
+    const std::optional<ChkBasics> read = basics.read(chk);
+    if (!read) {
         return std::nullopt;
     }
     MapLayout layout;
-    layout.width = u16At(*dimBytes, 0);
-    layout.height = u16At(*dimBytes, 2);
-    layout.tileset = static_cast<Tileset>(u16At(*eraBytes, 0) & 7);
+    layout.width = read->width;
+    layout.height = read->height;
+    layout.tileset = static_cast<Tileset>(read->tileset);
     const auto entries = joinedUnitData(chk, units, kMaxLayoutUnits * kUnitEntryBytes);
     if (!entries) {
         return std::nullopt;
     }
-    placeUnits(*entries, *ownrBytes, layout);
+    placeUnits(*entries, read->owners, layout);
     return layout;
 }
 

@@ -26,16 +26,12 @@ int countPlayers(std::span<const std::uint8_t> ownr) {
 
 std::optional<MapInfo> readScenario(ByteSource& chk) {
     // VER is not needed and never read.
-    LastWins<4> dim(chkTag("DIM "));
-    LastWins<2> era(chkTag("ERA "));
-    LastWins<12> ownr(chkTag("OWNR"));
+    ChkBasicSections basics;
     LastWins<4> sprp(chkTag("SPRP"));
     PrefixMergedSections str;
     PrefixMergedSections strx;
     const bool walked = walkChkSections(chk, [&](const ChkSectionSpan& section) {
-        dim.offer(section);
-        era.offer(section);
-        ownr.offer(section);
+        basics.offer(section);
         sprp.offer(section);
         if (section.tag == chkTag("STR ") && section.size >= 2) {
             str.add(section);
@@ -46,18 +42,15 @@ std::optional<MapInfo> readScenario(ByteSource& chk) {
     if (!walked) {
         return std::nullopt;
     }
-    const auto dimBytes = dim.read(chk);
-    const auto eraBytes = era.read(chk);
-    const auto ownrBytes = ownr.read(chk);
-    if (!dimBytes || !eraBytes || !ownrBytes) {
+    const std::optional<ChkBasics> read = basics.read(chk);
+    if (!read) {
         return std::nullopt;
     }
     MapInfo info;
-    info.width = u16At(*dimBytes, 0);
-    info.height = u16At(*dimBytes, 2);
-    // 67 real maps set junk high bits in ERA; the game looks only at the low three.
-    info.tileset = static_cast<Tileset>(u16At(*eraBytes, 0) & 7);
-    info.players = countPlayers(*ownrBytes);
+    info.width = read->width;
+    info.height = read->height;
+    info.tileset = static_cast<Tileset>(read->tileset);
+    info.players = countPlayers(read->owners);
 
     // Without SPRP the map names no title, which is not an error.
     if (!sprp.found()) {
