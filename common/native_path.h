@@ -18,4 +18,10 @@ std::wstring pathText(const std::filesystem::path& path);
 // when that cannot be done.
 std::wstring absolutePath(const std::wstring& text);
 
+// The last part of a path, after its last slash or backslash: a map's name where it has no title.
+inline std::wstring fileNameOf(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace qrvl

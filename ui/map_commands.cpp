@@ -14,11 +14,6 @@ namespace qrvl {
 
 namespace {
 
-std::wstring fileNameOf(const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
 // The map's reading, or why the path names none.
 std::optional<MapReading> readableMap(const std::wstring& full, const std::wstring& given,
                                       const MapFileReader& reader, std::wstring& why) {

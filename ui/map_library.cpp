@@ -3,19 +3,11 @@
 
 #include <utility>
 
+#include "common/native_path.h"
 #include "mapfile/map_reader.h"
 #include "ui/config_ini.h"
 
 namespace qrvl {
-
-namespace {
-
-std::wstring fileNameOf(const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
-}  // namespace
 
 MapLibrary::MapLibrary(MapFileReader reader, MapContentReader hasher,
                        std::function<void()> readingsWaiting)

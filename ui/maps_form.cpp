@@ -6,17 +6,13 @@
 #include <tuple>
 
 #include "common/case_fold.h"
+#include "common/native_path.h"
 #include "ui/filter_form.h"
 #include "ui/map_search.h"
 
 namespace qrvl {
 
 namespace {
-
-std::wstring fileNameOf(const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
 
 // The path below `folder`, when it lies there; the whole path otherwise.
 std::wstring below(const std::wstring& path, std::wstring folder) {
