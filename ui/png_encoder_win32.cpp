@@ -8,20 +8,16 @@
 #include <objbase.h>
 #include <wincodec.h>
 
+#include "common/system_function_win32.h"
+
 namespace qrvl {
 
 namespace {
 
-// Only the system folder is searched, so no DLL of the same name beside the exe is ever taken.
 // A function that cannot be found answers as a failed call.
 template <typename Function>
 Function* ole32(const char* name) {
-    static const HMODULE module =
-        LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    // The cast between function pointer types is how GetProcAddress is meant to be used.
-    return module ? reinterpret_cast<Function*>(
-                        reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
-                  : nullptr;
+    return systemFunction<Function>(L"ole32.dll", name);
 }
 
 // Holds one reference to a COM object and releases it.
