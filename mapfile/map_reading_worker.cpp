@@ -25,7 +25,11 @@ MapReadingWorker::~MapReadingWorker() {
         stop_ = true;
     }
     wake_.notify_one();
+    hashWake_.notify_one();
     thread_.join();
+    if (hashThread_.joinable()) {
+        hashThread_.join();
+    }
 }
 
 void MapReadingWorker::startOver() {
@@ -34,6 +38,7 @@ void MapReadingWorker::startOver() {
     given_.clear();
     next_ = 0;
     outbox_.clear();
+    toHash_.clear();
     allGiven_ = false;
     held_ = false;
     saved_ = false;
@@ -80,7 +85,8 @@ bool MapReadingWorker::due() const {
     return stop_ || (next_ < given_.size() && (!held_ || allGiven_)) || (allGiven_ && !saved_);
 }
 
-MapRead MapReadingWorker::read(std::size_t index, const MapToRead& map) {
+MapRead MapReadingWorker::read(std::size_t index, const MapToRead& map, bool& hash) {
+    hash = false;
     try {
         if (!cacheLoaded_) {
             // Loaded here rather than by the window, whose start must not wait for the file.
@@ -89,15 +95,9 @@ MapRead MapReadingWorker::read(std::size_t index, const MapToRead& map) {
         }
         const std::optional<FileStamp> stamp = map.stamp ? map.stamp : fileStamp(map.path);
         MapRead read{index, readThroughCache(cache_, map.path, stamp, reader_), stamp};
-        bool hash = false;
-        {
-            // A map whose size is not known could be any marked map.
-            const std::lock_guard lock(mutex_);
-            hash = stamp ? hashSizes_.contains(stamp->size) : !hashSizes_.empty();
-        }
-        if (hash) {
-            read.content = hasher_(map.path);
-        }
+        // A map whose size is not known could be any marked map.
+        const std::lock_guard lock(mutex_);
+        hash = stamp ? hashSizes_.contains(stamp->size) : !hashSizes_.empty();
         return read;
     } catch (const std::exception&) {
         // Out of memory, say: an exception would end the whole program from this thread.
@@ -120,6 +120,7 @@ void MapReadingWorker::run() {
     std::unique_lock lock(mutex_);
     std::vector<MapToRead> batch;
     std::vector<MapRead> readings;
+    std::vector<HashJob> toHash;
     while (true) {
         sleeping_ = true;
         wake_.wait(lock, [this] { return due(); });
@@ -148,9 +149,18 @@ void MapReadingWorker::run() {
         // A cold map takes a millisecond or more: the batch is handed over once it has taken a
         // few, so that the first map that fits reaches the window early.
         readings.clear();
+        toHash.clear();
+        std::size_t done = 0;
         const auto start = std::chrono::steady_clock::now();
-        for (std::size_t i = 0; i < batch.size() && round_ == round && !stop_; ++i) {
-            readings.push_back(read(first + i, batch[i]));
+        while (done < batch.size() && round_ == round && !stop_) {
+            bool hash = false;
+            MapRead reading = read(first + done, batch[done], hash);
+            if (hash) {
+                toHash.push_back({round, batch[done].path, std::move(reading)});
+            } else {
+                readings.push_back(std::move(reading));
+            }
+            ++done;
             if (std::chrono::steady_clock::now() - start > kBatchTime) {
                 break;
             }
@@ -161,10 +171,46 @@ void MapReadingWorker::run() {
             continue;
         }
         // Maps of the batch left unread go back to the head of the queue.
-        next_ = first + readings.size();
+        next_ = first + done;
+        if (!toHash.empty()) {
+            std::move(toHash.begin(), toHash.end(), std::back_inserter(toHash_));
+            if (!hashThread_.joinable()) {
+                hashThread_ = std::thread([this] { hashRun(); });
+            }
+            hashWake_.notify_one();
+        }
         const bool wasEmpty = outbox_.empty();
         std::move(readings.begin(), readings.end(), std::back_inserter(outbox_));
         if (wasEmpty && !readings.empty()) {
+            lock.unlock();
+            readingsWaiting_();
+            lock.lock();
+        }
+    }
+}
+
+void MapReadingWorker::hashRun() {
+    std::unique_lock lock(mutex_);
+    while (true) {
+        hashWake_.wait(lock, [this] { return stop_ || !toHash_.empty(); });
+        if (stop_) {
+            return;
+        }
+        HashJob job = std::move(toHash_.front());
+        toHash_.pop_front();
+        lock.unlock();
+        try {
+            job.read.content = hasher_(job.path);
+        } catch (const std::exception&) {
+            // Out of memory, say: the map stays unhashed, as one that cannot be read is.
+        }
+        lock.lock();
+        if (job.round != round_) {
+            continue;
+        }
+        const bool wasEmpty = outbox_.empty();
+        outbox_.push_back(std::move(job.read));
+        if (wasEmpty) {
             lock.unlock();
             readingsWaiting_();
             lock.lock();

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -65,15 +66,26 @@ class MapReadingWorker {
     // The window has what it needs for now: the worker reads no more of the round until
     // allGiven(), so that it leaves the scan that still gives maps the whole machine.
     void holdUntilAllGiven();
-    // The readings that wait, in the order of their maps.
+    // The readings that wait, in the order they were read; a hashed map's once its hash is known.
     std::vector<MapRead> take();
     // The sizes the player's marks have: a map of one of them, or of a size not known, is hashed
-    // as it is read. Maps already read are not hashed again.
+    // once it is read, on a second thread started for the first such map, so that hashing the
+    // marked maps takes another core rather than time from the reading. Maps already read are not
+    // hashed again.
     void hashSizes(std::unordered_set<std::uint64_t> sizes);
 
   private:
+    // A map read whose content is still to be hashed, and the round it was read in.
+    struct HashJob {
+        std::uint64_t round;
+        std::wstring path;
+        MapRead read;
+    };
+
     void run();
-    MapRead read(std::size_t index, const MapToRead& map);
+    void hashRun();
+    // The map's reading, and whether its content is to be hashed before it is handed over.
+    MapRead read(std::size_t index, const MapToRead& map, bool& hash);
     void save();
     // With the lock held: true when the worker has something to do.
     bool due() const;
@@ -98,7 +110,10 @@ class MapReadingWorker {
     std::atomic<bool> stop_ = false;
     bool sleeping_ = false;
     std::unordered_set<std::uint64_t> hashSizes_;
-    std::thread thread_;  // last: it starts once everything else is ready
+    std::deque<HashJob> toHash_;
+    std::condition_variable hashWake_;
+    std::thread hashThread_;  // started by the reading thread; joined after it
+    std::thread thread_;      // last: it starts once everything else is ready
 };
 
 }  // namespace qrvl
