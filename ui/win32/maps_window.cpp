@@ -33,7 +33,7 @@ constexpr int kGap = 120;
 constexpr int kDefaultWidth = 14400;
 // The preview pane keeps its width; the list takes the rest.
 constexpr int kPreviewWidth = 3600;
-constexpr int kDefaultHeight = 6600;
+constexpr int kDefaultHeight = 8400;
 
 struct Button {
     int id;
