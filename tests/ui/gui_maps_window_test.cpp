@@ -123,6 +123,18 @@ TEST_F(MapsWindowTest, CtrlMOpensItTypingNarrowsItAndPlayNextHoldsTheMapAcrossTi
         << std::string(status().begin(), status().end());
     EXPECT_EQ(status(), L"3 maps \u00B7 0 favourites \u00B7 0 never \u00B7 0 unreadable");
 
+    // The down arrow in the list moves the preview pane to the next map, by title.
+    HWND list = GetDlgItem(maps, IDC_MAPS_LIST);
+    HWND pane = GetDlgItem(maps, IDC_MAPS_PREVIEW);
+    SetFocus(list);
+    LVITEMW select{};
+    select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    select.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+    EXPECT_EQ(windowText(pane), L"Fighting Spirit");
+    press(list, VK_DOWN, false);
+    EXPECT_EQ(windowText(pane), L"Lost Temple");
+
     HWND search = GetDlgItem(maps, IDC_MAPS_SEARCH);
     SetFocus(search);
     for (const wchar_t c : std::wstring(L"TEMP"))
@@ -132,16 +144,10 @@ TEST_F(MapsWindowTest, CtrlMOpensItTypingNarrowsItAndPlayNextHoldsTheMapAcrossTi
     EXPECT_EQ(cell(0, 2), L"2");
     EXPECT_EQ(cell(0, 3), L"128 \u00D7 64");
 
-    // Enter on the selected row plays it next.
-    HWND list = GetDlgItem(maps, IDC_MAPS_LIST);
     SetFocus(list);
-    LVITEMW select{};
-    select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    select.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
     // The pane names the map at once, and its picture comes from the drawing thread: the map
     // (no units, Jungle) twice as wide as high, in Jungle's colour, its middle across the pane.
-    HWND pane = GetDlgItem(maps, IDC_MAPS_PREVIEW);
     EXPECT_EQ(windowText(pane), L"Lost Temple");
     const auto pixel = [pane](int x, int y) {
         UpdateWindow(pane);
@@ -157,6 +163,8 @@ TEST_F(MapsWindowTest, CtrlMOpensItTypingNarrowsItAndPlayNextHoldsTheMapAcrossTi
     EXPECT_TRUE(pumpUntil([&] { return pixel(area.right / 2, middle) == jungle; }, 10s));
     // Above and below the picture, the pane's own face.
     EXPECT_NE(pixel(area.right / 2, 1), jungle);
+
+    // Enter on the selected row plays it next.
     press(list, VK_RETURN, false);
     const std::wstring held = folder_.text() + L"\\maps\\lt.scm";
     ASSERT_FALSE(game_.recentMaps().empty());

@@ -50,9 +50,9 @@ void PreviewPane::show(const std::wstring& path, const PreviewCaption& caption) 
     path_ = path;
     askForPicture();
     InvalidateRect(window_, nullptr, FALSE);
-    if (path_.empty())
-        dropPicture();
-    else if (picturePath_ != path_)
+    // No selection for a moment is what the list reports between an arrow key's deselect and
+    // select: the picture is only dropped once the new one is late, and no map shows none.
+    if (picturePath_ != path_)
         SetTimer(window_, kStaleTimer, kStaleMilliseconds, nullptr);
 }
 

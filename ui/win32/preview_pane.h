@@ -18,8 +18,8 @@ inline constexpr wchar_t kPreviewPaneClass[] = L"QuorvelPickerPreview";
 
 // A child window that never reads a map: a thread of its own reads the layout and draws the
 // picture at the pane's size, and the pane shows it when it comes. Until then it keeps the
-// picture it had for about a frame's worth of moves, so that holding an arrow key down in the
-// list shows no flicker, then clears it. Its window text is the title it shows.
+// picture it had for a tenth of a second, so that holding an arrow key down in the list shows
+// no flicker, then clears it. Its window text is the title it shows.
 class PreviewPane {
   public:
     PreviewPane() = default;
