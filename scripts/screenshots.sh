@@ -49,10 +49,11 @@ import -window root "$work/about.png"
 xdotool key --window "$(xdotool search --name '^About Quorvel picker$' | head -1)" Escape
 sleep 1
 
-# A right-click on the main window's client area, then the pop-up menu's one item.
+# A right-click on the main window's client area, then the pop-up menu's second item ("Maps..."
+# comes first), 17 pixels a row.
 xdotool mousemove --window "$main" 280 26 click 3
 sleep 1
-xdotool mousemove_relative 12 8 click 1
+xdotool mousemove_relative 12 27 click 1
 filter=$(timeout 20 xdotool search --sync --name '^Map filter$' | head -1)
 # Away from the boxes, which would show the pointer's hover.
 xdotool mousemove 1000 700
@@ -63,15 +64,18 @@ filter_geometry=${WIDTH}x${HEIGHT}+${X}+${Y}
 xdotool key --window "$filter" Escape
 sleep 1
 
-# Ctrl+M on the main window opens the Maps window; sorted by its Mark column, favourites first.
+# Ctrl+M on the main window opens the Maps window; sorted by its Mark column, favourites first,
+# with the first of them (Lost Temple) selected and in the preview pane.
 xdotool key --window "$main" ctrl+m
 list=$(timeout 20 xdotool search --sync --name '^Maps$' | head -1)
 sleep 3
 eval "$(xdotool getwindowgeometry --shell "$list")"
+# The Mark column's header, then the list's first row.
 xdotool mousemove $((X + 30)) $((Y + 45)) click 1
-xdotool mousemove $((X + 120)) $((Y + 90)) click 1
+sleep 0.5
+xdotool mousemove $((X + 120)) $((Y + 62)) click 1
 xdotool mousemove 1000 740
-sleep 1
+sleep 2
 import -window root "$work/maps.png"
 
 # Xvfb has no window manager, so each window is its client area and menu bar, placed by Wine:

@@ -1,9 +1,13 @@
 // Writes a folder of maps that look like a player's collection, for the screenshots: real-looking
 // titles in more than one script, every player count and tileset, one folder deeper for some,
-// and one file that is no map.
+// and one file that is no map. Each map has start locations, minerals and geysers laid out as a
+// melee map has them, so that the Maps window's preview shows something like a real map.
+#include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "tests/mapfile/mpq_writer.h"
 
@@ -36,6 +40,48 @@ constexpr Sample kSamples[] = {
     {"ladder/(6)Desert Storm.scm", "Desert Storm", 6, 192, 128, 5},
 };
 
+constexpr const char* kLostTempleDescription =
+    "Each player starts on high ground with a natural expansion below the ramp; island "
+    "expansions in the corners and a temple in the middle.";
+
+// The players' start locations on an ellipse around the middle, each with a line of minerals
+// and a geyser on the side toward the middle, and an expansion between each two neighbours.
+qrvl::test::Bytes meleeUnits(int players, int width, int height) {
+    constexpr std::uint16_t kStart = 214;
+    constexpr std::uint16_t kMineral = 176;
+    constexpr std::uint16_t kGeyser = 188;
+    constexpr double kPi = 3.14159265358979;
+    const double cx = width * 16.0;
+    const double cy = height * 16.0;
+    qrvl::test::Bytes units;
+    const auto add = [&units](std::uint16_t id, double x, double y, int owner) {
+        const qrvl::test::Bytes entry = qrvl::test::unitEntries(
+            {{id, static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y),
+              static_cast<std::uint8_t>(owner)}});
+        units.insert(units.end(), entry.begin(), entry.end());
+    };
+    const auto base = [&](double angle, double reach, int owner) {
+        const double x = cx + std::cos(angle) * cx * reach;
+        const double y = cy + std::sin(angle) * cy * reach;
+        // Toward the middle: the minerals across that direction, the geyser beside them.
+        const double inX = -std::cos(angle);
+        const double inY = -std::sin(angle);
+        for (int i = -3; i <= 3; ++i) {
+            add(kMineral, x + inX * 200 - inY * i * 48, y + inY * 200 + inX * i * 48, 11);
+        }
+        add(kGeyser, x + inX * 120 + inY * 260, y + inY * 120 - inX * 260, 11);
+        if (owner >= 0) {
+            add(kStart, x, y, owner);
+        }
+    };
+    for (int player = 0; player < players; ++player) {
+        const double angle = kPi / 4 + 2 * kPi * player / players;
+        base(angle, 0.78, player);
+        base(angle + kPi / players, 0.45, -1);
+    }
+    return units;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -46,9 +92,13 @@ int main(int argc, char** argv) {
     for (const Sample& sample : kSamples) {
         const std::filesystem::path path = folder / sample.file;
         std::filesystem::create_directories(path.parent_path());
-        const qrvl::test::Bytes map =
-            qrvl::test::simpleMap(qrvl::test::chkBytes(qrvl::test::plainScenario(
-                sample.title, sample.players, sample.width, sample.height, sample.era)));
+        std::vector<qrvl::test::ChkSection> sections = qrvl::test::plainScenario(
+            sample.title, sample.players, sample.width, sample.height, sample.era,
+            std::string(sample.file).find("Lost Temple") != std::string::npos
+                ? kLostTempleDescription
+                : "A map");
+        sections.push_back({"UNIT", meleeUnits(sample.players, sample.width, sample.height)});
+        const qrvl::test::Bytes map = qrvl::test::simpleMap(qrvl::test::chkBytes(sections));
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(map.data()),
                    static_cast<std::streamsize>(map.size()));

@@ -1,10 +1,12 @@
 // The real Maps window under Wine: opened with Ctrl+M from the main window, narrowed by typing
-// in its search box, and a map played next that the game's list holds across the ticks.
+// in its search box, the selected map in the preview pane, and a map played next that the game's
+// list holds across the ticks.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <filesystem>
@@ -15,6 +17,7 @@
 #include "tests/mapfile/mpq_writer.h"
 #include "tests/ui/gui_support.h"
 #include "ui/res/resource.h"
+#include "ui/win32/dpi_layout.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/maps_window.h"
 #include "ui/win32/message_loop.h"
@@ -60,12 +63,13 @@ class MapsWindowTest : public ::testing::Test {
             const wchar_t* file;
             const char* title;
             int players;
-        } maps[] = {{L"lt.scm", "Lost Temple", 2},
-                    {L"py.scx", "Python", 4},
-                    {L"fs.scx", "Fighting Spirit", 2}};
+            int width;
+        } maps[] = {{L"lt.scm", "Lost Temple", 2, 128},
+                    {L"py.scx", "Python", 4, 64},
+                    {L"fs.scx", "Fighting Spirit", 2, 64}};
         for (const auto& map : maps) {
             const test::Bytes bytes = test::simpleMap(
-                test::chkBytes(test::plainScenario(map.title, map.players, 64, 64, 4)));
+                test::chkBytes(test::plainScenario(map.title, map.players, map.width, 64, 4)));
             std::ofstream(folder_.path() / "maps" / map.file, std::ios::binary)
                 .write(reinterpret_cast<const char*>(bytes.data()),
                        static_cast<std::streamsize>(bytes.size()));
@@ -119,6 +123,18 @@ TEST_F(MapsWindowTest, CtrlMOpensItTypingNarrowsItAndPlayNextHoldsTheMapAcrossTi
         << std::string(status().begin(), status().end());
     EXPECT_EQ(status(), L"3 maps \u00B7 0 favourites \u00B7 0 never \u00B7 0 unreadable");
 
+    // The down arrow in the list moves the preview pane to the next map, by title.
+    HWND list = GetDlgItem(maps, IDC_MAPS_LIST);
+    HWND pane = GetDlgItem(maps, IDC_MAPS_PREVIEW);
+    SetFocus(list);
+    LVITEMW select{};
+    select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    select.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+    EXPECT_EQ(windowText(pane), L"Fighting Spirit");
+    press(list, VK_DOWN, false);
+    EXPECT_EQ(windowText(pane), L"Lost Temple");
+
     HWND search = GetDlgItem(maps, IDC_MAPS_SEARCH);
     SetFocus(search);
     for (const wchar_t c : std::wstring(L"TEMP"))
@@ -126,15 +142,29 @@ TEST_F(MapsWindowTest, CtrlMOpensItTypingNarrowsItAndPlayNextHoldsTheMapAcrossTi
     ASSERT_TRUE(pumpUntil([&] { return rows() == 1; }, 10s));
     EXPECT_EQ(cell(0, 1), L"Lost Temple");
     EXPECT_EQ(cell(0, 2), L"2");
-    EXPECT_EQ(cell(0, 3), L"64 \u00D7 64");
+    EXPECT_EQ(cell(0, 3), L"128 \u00D7 64");
+
+    SetFocus(list);
+    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+    // The pane names the map at once, and its picture comes from the drawing thread: the map
+    // (no units, Jungle) twice as wide as high, in Jungle's colour, its middle across the pane.
+    EXPECT_EQ(windowText(pane), L"Lost Temple");
+    const auto pixel = [pane](int x, int y) {
+        UpdateWindow(pane);
+        HDC dc = GetDC(pane);
+        const COLORREF colour = GetPixel(dc, x, y);
+        ReleaseDC(pane, dc);
+        return colour;
+    };
+    RECT area{};
+    GetClientRect(pane, &area);
+    const int middle = std::min(area.right, area.bottom * 2 / 3) / 2;
+    const COLORREF jungle = RGB(48, 88, 40);
+    EXPECT_TRUE(pumpUntil([&] { return pixel(area.right / 2, middle) == jungle; }, 10s));
+    // Above and below the picture, the pane's own face.
+    EXPECT_NE(pixel(area.right / 2, 1), jungle);
 
     // Enter on the selected row plays it next.
-    HWND list = GetDlgItem(maps, IDC_MAPS_LIST);
-    SetFocus(list);
-    LVITEMW select{};
-    select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    select.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
     press(list, VK_RETURN, false);
     const std::wstring held = folder_.text() + L"\\maps\\lt.scm";
     ASSERT_FALSE(game_.recentMaps().empty());

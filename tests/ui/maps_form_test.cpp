@@ -1,14 +1,20 @@
-// The Maps window's behaviour: the search in any script, the sort of every column, and its
-// actions over the main window: marks in their file, a map held for the next game, and resume.
+// The Maps window's behaviour: the search in any script, the sort of every column, its actions
+// over the main window (marks in their file, a map held for the next game, and resume), and its
+// preview pane: the caption, the picture's fit, and the latest request winning.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <fstream>
+#include <functional>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "common/case_fold.h"
 #include "tests/ui/form1_fixture.h"
+#include "ui/map_preview_pane.h"
 #include "ui/map_search.h"
 #include "ui/maps_form.h"
 
@@ -62,8 +68,11 @@ class FourMaps final : public MapsSource {
         add(L"d\\broken.scx", MapKind::BroodWar);
         maps.read(0, {MapInfo{L"Python", L"", 8, 64, 64, Tileset::Badlands}, {}}, std::nullopt,
                   content(L"A"));
-        maps.read(1, {MapInfo{L"Lost Temple", L"", 2, 128, 96, Tileset::Jungle}, {}}, std::nullopt,
-                  content(L"B"));
+        maps.read(
+            1,
+            {MapInfo{L"Lost Temple", L"Temple ruins.\r\nBy Blizzard", 2, 128, 96, Tileset::Jungle},
+             {}},
+            std::nullopt, content(L"B"));
         maps.read(3, {std::nullopt, "not a map archive"}, std::nullopt, content(L"D"));
     }
     static MapContent content(const wchar_t* name) {
@@ -161,6 +170,99 @@ TEST(MapsFormTest, RowsShowWhatEachMapSaidAndTheBoxKeepsOnlyThoseToPick) {
     window.Search.UserText(L"pyth");
     EXPECT_EQ(column(window, MapsColumn::File), L"b\\(8)Python.scx");
     EXPECT_EQ(host.selected, 0u);
+}
+
+TEST(MapsFormTest, ThePreviewCaptionSaysWhatTheSelectedMapSaid) {
+    FourMaps source;
+    RecordingMapsHost host;
+    frmMaps window(source, host);
+    window.Form_Load();
+    window.Header_Click(MapsColumn::File);
+    const PreviewCaption rows[] = {
+        {L"Lost Temple", L"2 players \u00B7 128 \u00D7 96 \u00B7 Jungle",
+         L"Temple ruins.\r\nBy Blizzard"},
+        {L"Python", L"8 players \u00B7 64 \u00D7 64 \u00B7 Badlands", L""},
+        {L"new.scm", L"reading\u2026", L""},
+        {L"broken.scx", L"not a map archive", L""},
+    };
+    for (std::size_t row = 0; row < std::size(rows); ++row) {
+        window.Select(row);
+        const std::size_t entry = window.EntryOf(window.SelectedRow().value());
+        EXPECT_EQ(previewCaption(source.maps.entries()[entry]), rows[row]) << row;
+    }
+}
+
+TEST(MapsFormTest, ThePictureFillsThePaneOneWayAndKeepsItsProportions) {
+    const struct {
+        int width, height;
+        PixelSize area, fit;
+    } rows[] = {
+        {128, 112, {200, 300}, {200, 175}},  // wider than the pane: the width fills it
+        {64, 256, {200, 300}, {75, 300}},    // taller: the height does
+        {128, 128, {200, 200}, {200, 200}},  // square in square
+        {256, 3, {200, 300}, {200, 2}},      // 2.34 rounds down
+        {256, 1, {100, 100}, {100, 1}},      // never under a pixel
+        {4, 2, {3, 300}, {3, 2}},            // 1.5 rounds up
+        {128, 128, {0, 300}, {0, 0}},        // a pane with no room draws nothing
+    };
+    for (const auto& row : rows) {
+        const PixelSize fit = fitInside(row.width, row.height, row.area);
+        EXPECT_EQ(fit, row.fit) << row.width << "x" << row.height << " in " << row.area.width << "x"
+                                << row.area.height << ": " << fit.width << "x" << fit.height;
+    }
+}
+
+TEST(MapsFormTest, TheLatestPreviewRequestWinsAndAStaleOneIsDropped) {
+    PreviewRequests requests;
+    const auto a = requests.ask(L"a.scm", {100, 100});
+    ASSERT_TRUE(a);
+    EXPECT_FALSE(requests.ask(L"a.scm", {100, 100}));  // nothing changed: nothing to draw
+    const auto resized = requests.ask(L"a.scm", {120, 100});
+    ASSERT_TRUE(resized);
+    EXPECT_FALSE(requests.latest(a->number));
+    EXPECT_FALSE(requests.ask(L"", {120, 100}));  // nothing selected: every picture is stale
+    EXPECT_FALSE(requests.latest(resized->number));
+
+    // The worker holds the first map's reading until told; two requests come meanwhile.
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool release = false;
+    int ready = 0;
+    std::vector<std::wstring> read;
+    PreviewWorker worker(
+        [&] {
+            const std::lock_guard lock(mutex);
+            ++ready;
+            changed.notify_all();
+        },
+        [&](const std::wstring& path) {
+            std::unique_lock lock(mutex);
+            read.push_back(path);
+            changed.notify_all();
+            changed.wait(lock, [&] { return release; });
+            return MapLayoutReading{MapLayout{128, 64, Tileset::Ice, {}, {}, {}}, {}};
+        });
+    const auto wait = [&](const std::function<bool()>& done) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(10), done);
+    };
+    worker.request({1, L"one.scm", {100, 100}});
+    ASSERT_TRUE(wait([&] { return read.size() == 1; }));
+    worker.request({2, L"two.scm", {100, 100}});
+    worker.request({3, L"three.scm", {100, 100}});
+    {
+        const std::lock_guard lock(mutex);
+        release = true;
+    }
+    changed.notify_all();
+    ASSERT_TRUE(wait([&] { return ready == 1; }));
+    const std::optional<PreviewPicture> picture = worker.take();
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->number, 3u);
+    EXPECT_EQ(picture->image.width, 100);
+    EXPECT_EQ(picture->image.height, 50);
+    const std::lock_guard lock(mutex);
+    EXPECT_EQ(read, (std::vector<std::wstring>{L"one.scm", L"three.scm"}));
 }
 
 class MapsOverForm1 : public Form1Test {

@@ -1,4 +1,5 @@
-// frmMaps's real window: the search box, the list of every map, the actions and the status bar.
+// frmMaps's real window: the search box, the list of every map, the selected map's preview, the
+// actions and the status bar.
 #include "ui/win32/maps_window.h"
 
 #include <commctrl.h>
@@ -12,6 +13,7 @@
 #include "ui/win32/dpi_layout.h"
 #include "ui/win32/hwnd_form_window.h"
 #include "ui/win32/message_loop.h"
+#include "ui/win32/preview_pane.h"
 #include "ui/win32/window_basics.h"
 #include "ui/win32/window_owner.h"
 
@@ -28,8 +30,10 @@ constexpr int kRowHeight = 315;
 constexpr int kButtonHeight = 375;
 constexpr int kOnlyFitWidth = 2900;
 constexpr int kGap = 120;
-constexpr int kDefaultWidth = 10500;
-constexpr int kDefaultHeight = 6600;
+constexpr int kDefaultWidth = 14400;
+// The preview pane keeps its width; the list takes the rest.
+constexpr int kPreviewWidth = 3600;
+constexpr int kDefaultHeight = 8400;
 
 struct Button {
     int id;
@@ -87,6 +91,7 @@ class MapsWindow::Impl : public MapsHost {
     HWND control(int id) const { return GetDlgItem(window_, id); }
     std::optional<std::size_t> listSelection() const;
     void close();
+    void showPreview();
 
     frmMaps form_;
     MapsSource& source_;
@@ -95,6 +100,7 @@ class MapsWindow::Impl : public MapsHost {
     UINT dpi_ = 96;
     std::wstring cellText_;  // the text the list was last given, alive until it asks again
     bool filling_ = false;   // the list's selection is being set from the form
+    PreviewPane preview_;
 };
 
 void MapsWindow::Impl::create() {
@@ -162,6 +168,7 @@ void MapsWindow::Impl::createControls() {
                             .id = IDC_MAPS_RESUME,
                             .twips = {},
                             .style = child | WS_TABSTOP | BS_PUSHBUTTON});
+    preview_.create(window_, IDC_MAPS_PREVIEW);
     createControl(window_, {.className = STATUSCLASSNAMEW,
                             .id = IDC_MAPS_STATUS,
                             .twips = {},
@@ -193,7 +200,9 @@ void MapsWindow::Impl::layout() {
     const int onlyFit = pixels(kOnlyFitWidth, dpi_);
     const int width = std::max(0, static_cast<int>(client.right) - 2 * margin);
 
-    HDWP moves = BeginDeferWindowPos(8 + static_cast<int>(kActionButtons.size()));
+    const int preview = pixels(kPreviewWidth, dpi_);
+
+    HDWP moves = BeginDeferWindowPos(9 + static_cast<int>(kActionButtons.size()));
     const auto place = [&moves, this](int id, int x, int y, int w, int h) {
         moves = DeferWindowPos(moves, control(id), nullptr, x, y, std::max(0, w), std::max(0, h),
                                SWP_NOZORDER | SWP_NOACTIVATE);
@@ -202,7 +211,9 @@ void MapsWindow::Impl::layout() {
     place(IDC_MAPS_ONLY_FIT, client.right - margin - onlyFit, margin, onlyFit, row);
     const int buttonsTop = bottom - margin - buttonHeight;
     const int listTop = margin + row + gap;
-    place(IDC_MAPS_LIST, margin, listTop, width, buttonsTop - gap - listTop);
+    place(IDC_MAPS_LIST, margin, listTop, width - preview - gap, buttonsTop - gap - listTop);
+    place(IDC_MAPS_PREVIEW, client.right - margin - preview, listTop, preview,
+          buttonsTop - gap - listTop);
     int x = margin;
     for (const Button& button : kActionButtons) {
         place(button.id, x, buttonsTop, pixels(button.width, dpi_), buttonHeight);
@@ -230,6 +241,19 @@ void MapsWindow::Impl::RowsChanged(std::optional<std::size_t> selected) {
     InvalidateRect(list, nullptr, FALSE);
     showSortArrow();
     showButtons();
+    showPreview();
+}
+
+// The caption comes from what the list knows; the picture is drawn off this thread.
+void MapsWindow::Impl::showPreview() {
+    const std::optional<std::size_t> row = form_.SelectedRow();
+    if (!row) {
+        preview_.show({}, {});
+        return;
+    }
+    const FittingMaps::Entry& entry = source_.Maps().entries().at(form_.EntryOf(*row));
+    const bool unreadable = entry.reading && !entry.reading->info;
+    preview_.show(unreadable ? std::wstring() : entry.fullPath, previewCaption(entry));
 }
 
 void MapsWindow::Impl::showSortArrow() {
@@ -285,7 +309,7 @@ LRESULT MapsWindow::Impl::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_GETMINMAXINFO: {
             auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-            limits->ptMinTrackSize = {pixels(6000, dpi_), pixels(4000, dpi_)};
+            limits->ptMinTrackSize = {pixels(6000 + kPreviewWidth, dpi_), pixels(4000, dpi_)};
             return 0;
         }
         case WM_CTLCOLORSTATIC:
@@ -400,6 +424,7 @@ LRESULT MapsWindow::Impl::onNotify(const NMHDR& header, LPARAM lParam) {
             if (!filling_ && ((change.uNewState ^ change.uOldState) & LVIS_SELECTED) != 0) {
                 form_.Select(listSelection());
                 showButtons();
+                showPreview();
             }
             return 0;
         }
