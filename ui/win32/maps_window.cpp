@@ -50,7 +50,7 @@ constexpr std::array<Button, 4> kActionButtons = {{
 constexpr int kResumeWidth = 2100;
 
 // Widths of Mark, Title, Players, Size, Tileset and File, in twips.
-constexpr std::array<int, 6> kColumnTwips = {600, 2700, 900, 1200, 1500, 3000};
+constexpr std::array<int, 6> kColumnTwips = {900, 2700, 900, 1200, 1500, 2700};
 
 int pixels(int twips, UINT dpi) {
     return MulDiv(twips, static_cast<int>(dpi), 1440);
