@@ -1,7 +1,6 @@
 // Program text as a file-system path: UTF-8 bytes wherever paths are narrow.
 #include "common/native_path.h"
 
-#include <system_error>
 #include <type_traits>
 
 #include "common/text_codec.h"
@@ -31,12 +30,6 @@ std::wstring textOf(const Native& native) {
 
 std::wstring pathText(const std::filesystem::path& path) {
     return textOf(path.native());
-}
-
-std::wstring absolutePath(const std::wstring& text) {
-    std::error_code failed;
-    const std::filesystem::path absolute = std::filesystem::absolute(nativePath(text), failed);
-    return failed ? text : pathText(absolute);
 }
 
 }  // namespace qrvl

@@ -1,5 +1,7 @@
 # The players' download as `cmake --build --preset windows --target package` makes it: a zip
-# named for the version that holds exactly qrvl.exe, byte for byte as built, and README.txt.
+# named for the version that holds exactly qrvl.exe, byte for byte as built and under 1 MiB (the
+# one file a player copies: a stray use of the C++ library's streams or std::filesystem alone
+# would bring in a megabyte of locales), and README.txt.
 #   cmake -DBUILD_DIR=<windows build> -DEXE=<qrvl.exe> -DVERSION=<version> -P package_contents_test.cmake
 execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD_DIR} --target package
     RESULT_VARIABLE built OUTPUT_VARIABLE log ERROR_VARIABLE log)
@@ -17,6 +19,11 @@ file(GLOB_RECURSE entries RELATIVE ${unpacked} ${unpacked}/*)
 list(SORT entries)
 if(NOT unzipped EQUAL 0 OR NOT entries STREQUAL "README.txt;qrvl.exe")
     message(FATAL_ERROR "${zip} holds '${entries}', not README.txt and qrvl.exe")
+endif()
+
+file(SIZE ${EXE} exe_bytes)
+if(exe_bytes GREATER_EQUAL 1048576)
+    message(FATAL_ERROR "qrvl.exe is ${exe_bytes} bytes: more than the 1 MiB a player copies")
 endif()
 
 file(SHA256 ${EXE} built_hash)
