@@ -88,9 +88,10 @@ int wmain(int argc, wchar_t** argv) {
         first = 3;
     }
     if (argc - first < static_cast<int>(floors) + 1) {
-        std::fputs("usage: startup_timer.exe <runs> [/floors:K] <program.exe>... "
-                   "<yardstick.exe>...\n",
-                   stderr);
+        std::fputs(
+            "usage: startup_timer.exe <runs> [/floors:K] <program.exe>... "
+            "<yardstick.exe>...\n",
+            stderr);
         return 2;
     }
     const int runs = std::max(1, _wtoi(argv[1]));

@@ -27,8 +27,7 @@ class MissingSettings final : public qrvl::ProfileApi {
     const qrvl::TextCodec& codec() const override { return qrvl::systemCodec(); }
 
     std::uint32_t GetPrivateProfileStringA(const char*, const char*, const char* defaultText,
-                                           char* buffer, std::uint32_t size,
-                                           const char*) override {
+                                           char* buffer, std::uint32_t size, const char*) override {
         if (size == 0)
             return 0;
         const std::size_t length = std::min<std::size_t>(std::strlen(defaultText), size - 1);
