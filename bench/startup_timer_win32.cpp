@@ -1,6 +1,7 @@
 // Times programs from their start to the showing of a window captioned "Quorvel picker", runs
-// alternating between them, and prints each time, the medians and each median's ratio to the
-// yardsticks' (the last program's, or with /floors:K the last K programs').
+// alternating between them (each round starting with the next program), and prints each time,
+// the medians and each median's ratio to the yardsticks' (the last program's, or with /floors:K
+// the last K programs').
 //   startup_timer.exe <runs> [/floors:K] <program.exe>... <yardstick.exe>...
 // Each program starts in its own folder, as a player starts it from Explorer. The time ends when
 // the window is visible.
@@ -101,7 +102,11 @@ int wmain(int argc, wchar_t** argv) {
     for (const std::wstring& program : programs)
         timeOne(program);
     for (int run = 0; run < runs; ++run) {
-        for (std::size_t i = 0; i < programs.size(); ++i) {
+        // Each round starts one program further on, so that every program takes every place in
+        // the order equally often: a start right after another's end may find the machine in a
+        // different state than a start after its own.
+        for (std::size_t k = 0; k < programs.size(); ++k) {
+            const std::size_t i = (k + static_cast<std::size_t>(run)) % programs.size();
             const double ms = timeOne(programs[i]);
             if (ms < 0) {
                 std::fprintf(stderr, "%ls showed no window\n", programs[i].c_str());
