@@ -1,7 +1,8 @@
 // Times programs from their start to the showing of a window captioned "Quorvel picker", runs
-// alternating between them, and prints each time, the medians and each median's ratio to the
-// last program's (the yardstick).
-//   startup_timer.exe <runs> <program.exe>... <yardstick.exe>
+// alternating between them (each round starting with the next program), and prints each time,
+// the medians and each median's ratio to the yardsticks' (the last program's, or with /floors:K
+// the last K programs').
+//   startup_timer.exe <runs> [/floors:K] <program.exe>... <yardstick.exe>...
 // Each program starts in its own folder, as a player starts it from Explorer. The time ends when
 // the window is visible.
 #include <windows.h>
@@ -81,18 +82,31 @@ double median(std::vector<double> times) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 4) {
-        std::fputs("usage: startup_timer.exe <runs> <program.exe>... <yardstick.exe>\n", stderr);
+    int first = 2;
+    std::size_t floors = 1;
+    if (argc > 2 && std::wstring(argv[2]).rfind(L"/floors:", 0) == 0) {
+        floors = static_cast<std::size_t>(std::max(1, _wtoi(argv[2] + 8)));
+        first = 3;
+    }
+    if (argc - first < static_cast<int>(floors) + 1) {
+        std::fputs(
+            "usage: startup_timer.exe <runs> [/floors:K] <program.exe>... "
+            "<yardstick.exe>...\n",
+            stderr);
         return 2;
     }
     const int runs = std::max(1, _wtoi(argv[1]));
-    const std::vector<std::wstring> programs(argv + 2, argv + argc);
+    const std::vector<std::wstring> programs(argv + first, argv + argc);
     std::vector<std::vector<double>> times(programs.size());
     // One start of each first, not counted: the DLLs come into the page cache.
     for (const std::wstring& program : programs)
         timeOne(program);
     for (int run = 0; run < runs; ++run) {
-        for (std::size_t i = 0; i < programs.size(); ++i) {
+        // Each round starts one program further on, so that every program takes every place in
+        // the order equally often: a start right after another's end may find the machine in a
+        // different state than a start after its own.
+        for (std::size_t k = 0; k < programs.size(); ++k) {
+            const std::size_t i = (k + static_cast<std::size_t>(run)) % programs.size();
             const double ms = timeOne(programs[i]);
             if (ms < 0) {
                 std::fprintf(stderr, "%ls showed no window\n", programs[i].c_str());
@@ -102,13 +116,19 @@ int wmain(int argc, wchar_t** argv) {
             Sleep(200);
         }
     }
-    const double yardstick = median(times.back());
+    const std::size_t yardsticks = programs.size() - floors;
     for (std::size_t i = 0; i < programs.size(); ++i) {
         std::printf("%ls:", programs[i].c_str());
         for (double ms : times[i])
             std::printf(" %.0f", ms);
-        std::printf("\n  median %.1f ms, %.2fx the last\n", median(times[i]),
-                    median(times[i]) / yardstick);
+        std::printf("\n  median %.1f ms", median(times[i]));
+        for (std::size_t k = yardsticks; k < programs.size(); ++k) {
+            if (k != i) {
+                std::printf(", %.2fx %ls", median(times[i]) / median(times[k]),
+                            programs[k].c_str());
+            }
+        }
+        std::printf("\n");
     }
     return 0;
 }
