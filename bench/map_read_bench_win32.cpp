@@ -201,8 +201,9 @@ int wmain(int argc, wchar_t** argv) {
                     qrvl::mapContentOf(maps[i]);
         }));
     }
-    std::printf("\n100 marks: %zu maps of a marked size hashed; hashing them alone: median %.3f s\n",
-                hashed, qrvl::bench::median(hashTimes));
+    std::printf(
+        "\n100 marks: %zu maps of a marked size hashed; hashing them alone: median %.3f s\n",
+        hashed, qrvl::bench::median(hashTimes));
     qrvl::bench::printComparison("reading with 100 marks", markedTimes, "reading without marks",
                                  unmarkedTimes);
     return readable == maps.size() ? 0 : 1;

@@ -12,8 +12,8 @@ std::wstring absolutePath(const std::wstring& text) {
     }
     std::wstring full(MAX_PATH, L'\0');
     for (int tries = 0; tries < 2; ++tries) {
-        const DWORD length = GetFullPathNameW(text.c_str(), static_cast<DWORD>(full.size()),
-                                              full.data(), nullptr);
+        const DWORD length =
+            GetFullPathNameW(text.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
         if (length == 0) {
             return text;
         }

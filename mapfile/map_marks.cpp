@@ -107,7 +107,7 @@ MapMarks MapMarks::parse(std::string_view text) {
             line.remove_suffix(1);
         }
         std::string ending = newline == std::string_view::npos ? (carriageReturn ? "\r" : "")
-                                                                : (carriageReturn ? "\r\n" : "\n");
+                                                               : (carriageReturn ? "\r\n" : "\n");
         text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
         Line kept{std::string(line), std::move(ending), std::nullopt};
         if (!line.starts_with('#')) {

@@ -27,8 +27,9 @@ struct Launch {
 // usage line.
 Launch parseLaunch(const std::vector<std::wstring>& arguments);
 
-inline constexpr wchar_t kUsageLine[] = L"usage: qrvl.exe [/pick [PATH] | /list | /mark "
-                                        L"favourite|never|none PATH | /preview PATH OUT.png [SIZE]]";
+inline constexpr wchar_t kUsageLine[] =
+    L"usage: qrvl.exe [/pick [PATH] | /list | /mark "
+    L"favourite|never|none PATH | /preview PATH OUT.png [SIZE]]";
 inline constexpr int kPickWroteStatus = 0;
 inline constexpr int kPickFailedStatus = 1;
 inline constexpr int kUsageStatus = 2;

@@ -142,15 +142,14 @@ TEST(MapReadingWorkerTest, AHashInHandWhenANewRoundBeginsIsDropped) {
     std::condition_variable changed;
     bool hashing = false;
     bool released = false;
-    MapReadingWorker worker(
-        [](const std::wstring& path) { return titled(path); }, L"", [] {},
-        [&](const std::wstring&) {
-            std::unique_lock lock(mutex);
-            hashing = true;
-            changed.notify_all();
-            changed.wait(lock, [&] { return released; });
-            return std::optional<MapContent>(MapContent{{}, 1000});
-        });
+    MapReadingWorker worker([](const std::wstring& path) { return titled(path); }, L"", [] {},
+                            [&](const std::wstring&) {
+                                std::unique_lock lock(mutex);
+                                hashing = true;
+                                changed.notify_all();
+                                changed.wait(lock, [&] { return released; });
+                                return std::optional<MapContent>(MapContent{{}, 1000});
+                            });
     worker.hashSizes({1000});
     worker.startOver();
     worker.add({{L"old.scm", FileStamp{1000, 1}}});
