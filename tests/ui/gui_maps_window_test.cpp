@@ -29,16 +29,7 @@ using namespace std::chrono_literals;
 
 // As the program's own loop does: the window's shortcuts and dialog keys first.
 bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            dispatch(message);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
+    return gui_test::pumpUntil(done, timeout, [](MSG& message) { dispatch(message); });
 }
 
 // A key as the thread sees it typed: its state down while the message is handled.

@@ -94,15 +94,20 @@ void GameKey::setRecentMaps(const std::vector<std::wstring>& entries) const {
     }
 }
 
-bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout,
+               const std::function<void(MSG&)>& deliver) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!done()) {
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+            if (deliver) {
+                deliver(message);
+            } else {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }

@@ -43,8 +43,10 @@ class GameKey {
     void setRecentMaps(const std::vector<std::wstring>& entries) const;
 };
 
-// Handles messages until `done` answers true or `timeout` passes; true when `done` did.
-bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+// Handles messages until `done` answers true or `timeout` passes; true when `done` did. Each
+// message goes to `deliver`, or is translated and dispatched when there is none.
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout,
+               const std::function<void(MSG&)>& deliver = nullptr);
 
 // Handles messages for a while.
 void pumpFor(std::chrono::milliseconds duration);
