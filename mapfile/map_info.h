@@ -40,4 +40,9 @@ struct MapInfo {
     bool operator==(const MapInfo&) const = default;
 };
 
+// A reader's reason for a map it cannot read is a short ASCII phrase: widened as it is.
+inline std::wstring reasonText(std::string_view reason) {
+    return {reason.begin(), reason.end()};
+}
+
 }  // namespace qrvl

@@ -26,8 +26,7 @@ std::wstring lineOf(const FittingMaps::Entry& map) {
     const std::string_view word = markWord(map.mark.value_or(Mark::None));
     const std::wstring mark(word.begin(), word.end());
     if (!reading.info) {
-        return map.gamePath + L"\t\t\t\t\t\t" + mark + L'\t' +
-               field(std::wstring(reading.error.begin(), reading.error.end()));
+        return map.gamePath + L"\t\t\t\t\t\t" + mark + L'\t' + field(reasonText(reading.error));
     }
     const MapInfo& info = *reading.info;
     return map.gamePath + L'\t' + field(info.title) + L'\t' + std::to_wstring(info.players) +

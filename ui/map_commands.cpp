@@ -19,8 +19,7 @@ std::optional<MapReading> readableMap(const std::wstring& full, const std::wstri
                                       const MapFileReader& reader, std::wstring& why) {
     MapReading reading = reader ? reader(full) : readMapFile(full);
     if (!reading.info) {
-        why = L"\"" + given + L"\" is not a readable map: " +
-              std::wstring(reading.error.begin(), reading.error.end());
+        why = L"\"" + given + L"\" is not a readable map: " + reasonText(reading.error);
         return std::nullopt;
     }
     return reading;

@@ -24,9 +24,8 @@ PreviewCaption previewCaption(const FittingMaps::Entry& entry) {
     }
     const std::size_t slash = entry.fullPath.find_last_of(L"\\/");
     caption.title = slash == std::wstring::npos ? entry.fullPath : entry.fullPath.substr(slash + 1);
-    caption.facts = entry.reading
-                        ? std::wstring(entry.reading->error.begin(), entry.reading->error.end())
-                        : std::wstring(maps_text::kReading);
+    caption.facts =
+        entry.reading ? reasonText(entry.reading->error) : std::wstring(maps_text::kReading);
     return caption;
 }
 

@@ -207,7 +207,7 @@ std::wstring frmMaps::CellText(std::size_t row, MapsColumn column) const {
             return entry.mark == Mark::Never ? maps_text::kNeverSign : L"";
         case MapsColumn::Title:
             if (entry.reading && !info) {
-                return std::wstring(entry.reading->error.begin(), entry.reading->error.end());
+                return reasonText(entry.reading->error);
             }
             return known_[rows_[row]].title;
         case MapsColumn::Players:

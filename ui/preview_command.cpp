@@ -53,8 +53,7 @@ PickResult previewMap(const std::vector<std::wstring>& arguments) {
     }
     const MapLayoutReading reading = readMapLayoutFile(map);
     if (!reading.layout) {
-        return failed(L"cannot read the map \"" + map + L"\": " +
-                      std::wstring(reading.error.begin(), reading.error.end()));
+        return failed(L"cannot read the map \"" + map + L"\": " + reasonText(reading.error));
     }
     const auto png = encodePng(renderMapPreview(*reading.layout, *size));
     if (!png) {

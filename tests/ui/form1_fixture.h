@@ -25,6 +25,7 @@
 #include "tests/map/fake_directory_lister.h"
 #include "tests/map/fake_directory_watch.h"
 #include "tests/map/scripted_random.h"
+#include "tests/scratch_folder.h"
 #include "tests/ui/recording_shell.h"
 #include "ui/form1.h"
 
@@ -173,6 +174,7 @@ class Form1Test : public ::testing::Test {
     void writeConfig(const std::string& text) { std::ofstream(configFile()) << text; }
     // The marks file beside config.ini.
     std::string marksFile() const { return (dir_ / "app").string() + "\\qrvl-marks.txt"; }
+    std::string marks() const { return readBytes(marksFile()); }
     std::string config() const {
         std::ifstream in(configFile());
         std::stringstream text;

@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <fstream>
 #include <functional>
 #include <mutex>
 #include <sstream>
@@ -287,12 +286,6 @@ class MapsOverForm1 : public Form1Test {
         }
         return *window;
     }
-    std::string marksText() const {
-        std::ifstream in(marksFile(), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
 
     RecordingMapsHost mapsHost;
     std::unique_ptr<frmMaps> window;
@@ -328,12 +321,12 @@ TEST_F(MapsOverForm1, MarksToggleAndLandInTheirFile) {
     maps.Select(0);
     maps.Favourite_Click();
     EXPECT_EQ(maps.CellText(0, MapsColumn::Mark), L"\u2605");
-    EXPECT_EQ(marksText().rfind("favourite\t", 0), 0u) << marksText();
+    EXPECT_EQ(marks().rfind("favourite\t", 0), 0u) << marks();
     // The title and the file name as last seen, for people reading the file.
-    EXPECT_NE(marksText().find("\t1000\ta.scm\ta.scm\r\n"), std::string::npos) << marksText();
+    EXPECT_NE(marks().find("\t1000\ta.scm\ta.scm\r\n"), std::string::npos) << marks();
     maps.Never_Click();
     EXPECT_EQ(maps.CellText(0, MapsColumn::Mark), L"\u2715");
-    EXPECT_EQ(marksText().rfind("never\t", 0), 0u);
+    EXPECT_EQ(marks().rfind("never\t", 0), 0u);
     // A "never" map is never picked.
     for (int tick = 0; tick < 8; ++tick) {
         form->Timer1_Timer();
@@ -341,7 +334,7 @@ TEST_F(MapsOverForm1, MarksToggleAndLandInTheirFile) {
     }
     maps.Never_Click();
     EXPECT_EQ(maps.CellText(0, MapsColumn::Mark), L"");
-    EXPECT_EQ(marksText(), "");
+    EXPECT_EQ(marks(), "");
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -139,10 +138,6 @@ TEST_F(PickCommandTest, MarkAndPickOfANamedMapCheckThatItIsAMapFirst) {
     const std::wstring map = (std::filesystem::current_path() / L"m.scx").wstring();
     mapFiles->add(map, 2, Tileset::Ice);
     const std::wstring broken = L"/nowhere/broken.scm";
-    const auto marks = [this] {
-        std::ifstream in(marksFile(), std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    };
 
     EXPECT_EQ(markMap(host.appPath, Mark::Never, L"m.scx", seams()).status, 0);
     EXPECT_EQ(marks(), markLine("never", map).substr(0, 64 + 11) + "\tm.scx\tm.scx\r\n");
