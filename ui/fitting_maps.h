@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/file_stamp.h"
+#include "common/native_path.h"
 #include "map/catalogue.h"
 #include "map/map_collection.h"
 #include "mapfile/cached_reading.h"
@@ -43,6 +44,12 @@ class FittingMaps {
         std::optional<MapReading> reading;  // until read
         std::optional<MapContent> content;  // once hashed
         std::optional<Mark> mark;           // until known
+
+        // What the player knows the map by: its title once read, its file name until then and
+        // when it cannot be read.
+        std::wstring title() const {
+            return reading && reading->info ? reading->info->title : fileNameOf(fullPath);
+        }
     };
 
     // The marks the rules follow; null (the default) means none. The caller keeps them alive and

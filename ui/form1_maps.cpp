@@ -64,11 +64,7 @@ bool Form1::PlayNext(std::size_t index) {
     if (!wrote) {
         return false;
     }
-    const std::size_t slash = entry.fullPath.find_last_of(L"\\/");
-    held_ = {entry.gamePath,
-             entry.reading && entry.reading->info
-                 ? entry.reading->info->title
-                 : entry.fullPath.substr(slash == std::wstring::npos ? 0 : slash + 1)};
+    held_ = {entry.gamePath, entry.title()};
     showPick();
     return true;
 }

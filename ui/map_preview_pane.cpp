@@ -22,8 +22,7 @@ PreviewCaption previewCaption(const FittingMaps::Entry& entry) {
         caption.description = info.description;
         return caption;
     }
-    const std::size_t slash = entry.fullPath.find_last_of(L"\\/");
-    caption.title = slash == std::wstring::npos ? entry.fullPath : entry.fullPath.substr(slash + 1);
+    caption.title = entry.title();
     caption.facts =
         entry.reading ? reasonText(entry.reading->error) : std::wstring(maps_text::kReading);
     return caption;

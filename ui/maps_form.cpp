@@ -6,7 +6,6 @@
 #include <tuple>
 
 #include "common/case_fold.h"
-#include "common/native_path.h"
 #include "ui/filter_form.h"
 #include "ui/map_search.h"
 
@@ -83,8 +82,7 @@ void frmMaps::learn() {
             known.foldedFile = foldCase(known.file);
         }
         known.read = read;
-        const MapInfo* info = infoOf(entry);
-        known.title = info ? info->title : fileNameOf(entry.fullPath);
+        known.title = entry.title();
         known.foldedTitle = foldCase(known.title);
     }
 }
